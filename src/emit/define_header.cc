@@ -1,0 +1,3 @@
+#include "config/model.h"
+
+uint8_t DeinterlacerModel::write_define_header() { return 0; }

@@ -1,0 +1,43 @@
+// Helpers shared by the tests: a scratch folder, whole-file reading and
+// writing, and running the built program in a folder.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace veldax_test {
+
+// A fresh folder under the system's temporary folder, removed with its
+// contents when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+void write_file(const std::string& path, const std::string& bytes);
+std::string read_file(const std::string& path);  // empty when missing
+bool file_exists(const std::string& path);
+// Names of the entries of a folder, sorted.
+std::vector<std::string> list_dir(const std::string& path);
+
+struct RunResult {
+    int status = -1;     // exit status; -1 when the program did not exit normally
+    std::string output;  // standard output and standard error together
+};
+
+// Runs the built veldax-gen with args inside dir.
+RunResult run_veldax(const std::string& dir, const std::vector<std::string>& args);
+
+// Path of a file in the source tree (for examples/).
+std::string source_path(const std::string& relative);
+
+}  // namespace veldax_test
