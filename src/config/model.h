@@ -149,6 +149,8 @@ struct DeinterlacerModel {
     bool bmp_header_valid = false;    // set once a picture header was read
 
     int32_t seed = 1;
+    // State of the synthetic stimulus's random source; 1 at the start of a run.
+    uint32_t random_state = 1;
 
     // ---- pixel buffers: [buffer_count][num_plane] planes ----
     PixelPlane** field_store = nullptr;  // padded_height x padded_width
