@@ -1,4 +1,295 @@
-#include "config/model.h"
+// BMP stimulus (one picture into one field) and the golden picture
+// "golden.bmp" written with the picture's own headers.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
-bool DeinterlacerModel::read_bmp_stimulus(FILE*, PixelPlane*) { return true; }
-bool DeinterlacerModel::write_golden_bmp(int32_t) { return true; }
+#include "config/model.h"
+#include "io/file_stimulus.h"
+#include "io/word_stream.h"
+
+namespace {
+
+constexpr uint32_t kHeaderBytes = 54;
+
+uint16_t get16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint32_t get32(const unsigned char* p) {
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+void put16(unsigned char* p, uint16_t v) {
+    p[0] = static_cast<unsigned char>(v & 0xFF);
+    p[1] = static_cast<unsigned char>(v >> 8);
+}
+void put32(unsigned char* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>((v >> (8 * i)) & 0xFF);
+}
+
+BmpHeader parse_header(const unsigned char* b) {
+    BmpHeader h;
+    h.type = get16(b + 0);
+    h.file_size = get32(b + 2);
+    h.reserved = get32(b + 6);
+    h.data_offset = get32(b + 10);
+    h.info_size = get32(b + 14);
+    h.width = static_cast<int32_t>(get32(b + 18));
+    h.height = static_cast<int32_t>(get32(b + 22));
+    h.colour_planes = get16(b + 26);
+    h.bits_per_pixel = get16(b + 28);
+    h.compression = get32(b + 30);
+    h.image_size = get32(b + 34);
+    h.x_resolution = static_cast<int32_t>(get32(b + 38));
+    h.y_resolution = static_cast<int32_t>(get32(b + 42));
+    h.colours_used = get32(b + 46);
+    h.colours_important = get32(b + 50);
+    return h;
+}
+
+void format_header(const BmpHeader& h, unsigned char* b) {
+    put16(b + 0, h.type);
+    put32(b + 2, h.file_size);
+    put32(b + 6, h.reserved);
+    put32(b + 10, h.data_offset);
+    put32(b + 14, h.info_size);
+    put32(b + 18, static_cast<uint32_t>(h.width));
+    put32(b + 22, static_cast<uint32_t>(h.height));
+    put16(b + 26, h.colour_planes);
+    put16(b + 28, h.bits_per_pixel);
+    put32(b + 30, h.compression);
+    put32(b + 34, h.image_size);
+    put32(b + 38, static_cast<uint32_t>(h.x_resolution));
+    put32(b + 42, static_cast<uint32_t>(h.y_resolution));
+    put32(b + 46, h.colours_used);
+    put32(b + 50, h.colours_important);
+}
+
+// Bytes from the current position to the end of the file; -1 when the
+// stream cannot tell (a pipe).
+int64_t bytes_left(FILE* f) {
+    const long here = std::ftell(f);
+    if (here < 0 || std::fseek(f, 0, SEEK_END) != 0) return -1;
+    const long end = std::ftell(f);
+    if (std::fseek(f, here, SEEK_SET) != 0 || end < here) return -1;
+    return static_cast<int64_t>(end) - here;
+}
+
+// Reads exactly n bytes into a new block (grown as the bytes arrive, so a
+// header that claims too much cannot make a huge allocation up front).
+// Returns the block, or null with *short_read set when the file ended first.
+unsigned char* read_block(FILE* f, size_t n, bool* short_read) {
+    *short_read = false;
+    unsigned char* block = nullptr;
+    size_t have = 0;
+    while (have < n) {
+        const size_t chunk = n - have < (size_t{1} << 20) ? n - have : (size_t{1} << 20);
+        unsigned char* grown = static_cast<unsigned char*>(std::realloc(block, have + chunk));
+        if (!grown) {
+            std::free(block);
+            return nullptr;
+        }
+        block = grown;
+        const size_t got = std::fread(block + have, 1, chunk, f);
+        have += got;
+        if (got < chunk) {
+            std::free(block);
+            *short_read = true;
+            return nullptr;
+        }
+    }
+    return block;
+}
+
+// Why a header cannot be read as an uncompressed picture; null when it can.
+const char* header_fault(const BmpHeader& h, char* why, size_t size) {
+    if (h.type != 0x4D42) return "not a BMP picture (the type mark is not \"BM\")";
+    if (h.info_size < 40) {
+        std::snprintf(why, size, "info header of %u bytes is not supported (40 or more needed)",
+                      h.info_size);
+        return why;
+    }
+    if (h.bits_per_pixel < 8) {
+        std::snprintf(why, size, "%u bits per pixel is not supported (8 or more needed)",
+                      static_cast<unsigned>(h.bits_per_pixel));
+        return why;
+    }
+    const bool masks = h.compression == 3 && (h.bits_per_pixel == 16 || h.bits_per_pixel == 32);
+    if (h.compression != 0 && !masks) {
+        std::snprintf(why, size, "compression %u is not supported", h.compression);
+        return why;
+    }
+    if (h.width <= 0) {
+        std::snprintf(why, size, "width %d is not supported", h.width);
+        return why;
+    }
+    if (h.height == 0) return "height 0 is not supported";
+    return nullptr;
+}
+
+}  // namespace
+
+bool DeinterlacerModel::read_bmp_stimulus(FILE* stimulus, PixelPlane* planes) {
+    const char* path = stimulus_path.c_str();
+    FILE* in = std::fopen(path, "rb");
+    if (!in) {
+        std::printf("Can't open %s for read\n", path);
+        return true;
+    }
+    std::free(palette);
+    palette = nullptr;
+    palette_bytes = 0;
+    bmp_header_valid = false;
+
+    unsigned char raw[kHeaderBytes];
+    const size_t got = std::fread(raw, 1, kHeaderBytes, in);
+    if (got < kHeaderBytes) {
+        std::printf("%s: file of %zu bytes is too short for a BMP header\n", path, got);
+        std::fclose(in);
+        return true;
+    }
+    BmpHeader h = parse_header(raw);
+    char why[160];
+    if (const char* fault = header_fault(h, why, sizeof(why))) {
+        std::printf("%s: %s\n", path, fault);
+        std::fclose(in);
+        return true;
+    }
+    if (h.data_offset < kHeaderBytes) h.data_offset = kHeaderBytes;
+
+    // Everything between the headers and the pixels: a colour table, the rest
+    // of a longer info header, or gap bytes.  Kept to be written back.
+    const uint32_t extra = h.data_offset - kHeaderBytes;
+    unsigned char* kept = nullptr;
+    if (extra > 0) {
+        bool short_read = false;
+        kept = read_block(in, extra, &short_read);
+        if (!kept) {
+            if (short_read)
+                std::printf("%s: file ends before the pixel data offset %u\n", path, h.data_offset);
+            else
+                std::printf("%s: not enough memory for %u header bytes\n", path, extra);
+            std::fclose(in);
+            return true;
+        }
+    }
+
+    const int64_t bytes_per_pixel = h.bits_per_pixel / 8;
+    const int64_t stride = (int64_t{h.width} * bytes_per_pixel + 3) / 4 * 4;
+    const int64_t rows = h.height < 0 ? -int64_t{h.height} : int64_t{h.height};
+    // stride < 2^45 and rows <= 2^31: the product may pass 2^63, so it is
+    // held at INT64_MAX (no file is that long).
+    const int64_t array_bytes = rows > INT64_MAX / stride ? INT64_MAX : stride * rows;
+    const int64_t left = bytes_left(in);
+    if (left >= 0 && left < array_bytes) {
+        std::printf("%s: pixel array cut short (%lld of %lld bytes)\n", path,
+                    static_cast<long long>(left), static_cast<long long>(array_bytes));
+        std::free(kept);
+        std::fclose(in);
+        return true;
+    }
+
+    Scratch<unsigned char> row(static_cast<size_t>(stride));
+    if (!row.ok()) {
+        std::printf("%s: not enough memory for a row of %lld bytes\n", path,
+                    static_cast<long long>(stride));
+        std::free(kept);
+        std::fclose(in);
+        return true;
+    }
+    const int64_t used_width = h.width < frame_width ? h.width : frame_width;
+    const int64_t used_planes = bytes_per_pixel < num_plane ? bytes_per_pixel : num_plane;
+    for (int64_t i = 0; i < rows; ++i) {
+        if (std::fread(row.get(), 1, static_cast<size_t>(stride), in) != static_cast<size_t>(stride)) {
+            std::printf("%s: pixel array cut short at row %lld of %lld\n", path,
+                        static_cast<long long>(i), static_cast<long long>(rows));
+            std::free(kept);
+            std::fclose(in);
+            return true;
+        }
+        // Bottom-up pictures store their bottom row first; top-down ones
+        // (negative height) their top row.
+        const int64_t y = h.height > 0 ? rows - 1 - i : i;
+        if (y >= frame_height) continue;
+        for (int64_t c = 0; c < used_planes; ++c) {
+            int32_t* dst = planes[c][static_cast<int32_t>(pad_top + y)] + pad_left;
+            const unsigned char* src = row.get() + c;
+            for (int64_t x = 0; x < used_width; ++x) {
+                int32_t v = src[x * bytes_per_pixel];
+                if (v > max_value) v = max_value;
+                if (v < min_value) v = min_value;
+                dst[x] = v;
+            }
+        }
+    }
+    std::fclose(in);
+
+    bmp_header = h;
+    palette = kept;
+    palette_bytes = extra;
+    bmp_header_valid = true;
+
+    // The whole field area of every plane, row by row from the top.
+    for (int32_t p = 0; p < num_plane; ++p) {
+        for (int32_t j = 0; j < frame_height; ++j)
+            if (!write_words(stimulus, planes[p][pad_top + j] + pad_left,
+                             static_cast<size_t>(frame_width)))
+                return true;
+        add_saturating(total_input, int64_t{frame_width} * frame_height);
+    }
+    return false;
+}
+
+bool DeinterlacerModel::write_golden_bmp(int32_t buffer) {
+    if (!bmp_header_valid) return true;
+    // The palette goes with this one picture, whatever happens below.
+    struct PaletteRelease {
+        DeinterlacerModel& m;
+        ~PaletteRelease() {
+            std::free(m.palette);
+            m.palette = nullptr;
+            m.palette_bytes = 0;
+            m.bmp_header_valid = false;
+        }
+    } release{*this};
+
+    const int64_t bytes_per_pixel = bmp_header.bits_per_pixel / 8;
+    const int64_t stride = (int64_t{frame_width} * bytes_per_pixel + 3) / 4 * 4;
+    const int64_t limit = int64_t{UINT32_MAX} - bmp_header.data_offset;
+    if (stride <= 0 || frame_height <= 0 || frame_height > limit / stride) {
+        std::printf("golden.bmp: %d x %d picture is too large for a BMP file\n", frame_width,
+                    frame_height);
+        return true;
+    }
+    const int64_t image_size = stride * frame_height;
+    Scratch<unsigned char> row(static_cast<size_t>(stride));
+    if (!row.ok()) return true;
+
+    FILE* out = std::fopen("golden.bmp", "wb");
+    if (!out) return true;
+
+    BmpHeader h = bmp_header;
+    h.image_size = static_cast<uint32_t>(image_size);
+    h.file_size = static_cast<uint32_t>(image_size + h.data_offset);
+    h.width = frame_width;
+    h.height = frame_height;
+    unsigned char raw[kHeaderBytes];
+    format_header(h, raw);
+    bool ok = write_bytes(out, raw, kHeaderBytes) && write_bytes(out, palette, palette_bytes);
+
+    const PixelPlane* golden = frame_store[buffer];
+    const int64_t used_planes = bytes_per_pixel < num_plane ? bytes_per_pixel : num_plane;
+    for (int32_t r = 0; ok && r < frame_height; ++r) {
+        // Row padding and bytes of planes the model does not have stay 0.
+        std::memset(row.get(), 0, static_cast<size_t>(stride));
+        const int32_t y = active_height - 1 - r;
+        for (int64_t c = 0; c < used_planes; ++c) {
+            const int32_t* src = golden[c][y];
+            unsigned char* dst = row.get() + c;
+            for (int64_t x = 0; x < active_width; ++x) {
+                const int32_t v = src[x];
+                dst[x * bytes_per_pixel] = static_cast<unsigned char>(v > 255 ? 255 : (v < 0 ? 0 : v));
+            }
+        }
+        ok = write_bytes(out, row.get(), static_cast<size_t>(stride));
+    }
+    return !close_stream(out) || !ok;
+}
