@@ -12,10 +12,14 @@ build:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(BUILD) -j $(JOBS)
 
-# Validates the shipped example configuration.
+# A ramp run ("-d") of the example configuration inside $(OUT), never in the
+# repository itself, then the files it wrote with their sizes.
 run: build
+	@if [ "$(abspath $(OUT))" = "$(CURDIR)" ]; then \
+	  echo "OUT must name a folder other than the repository root"; exit 1; fi
 	mkdir -p $(OUT)
-	cd $(OUT) && ../$(BUILD)/veldax-gen ../$(CONFIG)
+	cd $(OUT) && $(abspath $(BUILD))/veldax-gen $(abspath $(CONFIG)) -d
+	ls -l $(OUT)
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

@@ -1,0 +1,248 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "config/model.h"
+#include "support/test_support.h"
+
+using veldax_test::file_exists;
+using veldax_test::read_file;
+using veldax_test::run_veldax;
+using veldax_test::TempDir;
+using veldax_test::write_file;
+
+namespace {
+
+// A hand-built model whose run writes into a fresh folder (the sequencer
+// writes into the current folder).
+class Sequencer : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(getcwd(saved_, sizeof(saved_)), nullptr);
+        ASSERT_EQ(chdir(dir_.path().c_str()), 0);
+        m.init_defaults();
+        m.generate_outputs = 1;
+    }
+    void TearDown() override {
+        m.release_buffers();
+        EXPECT_EQ(chdir(saved_), 0);
+    }
+    void configure(int32_t width, int32_t height, int32_t planes = 1) {
+        m.frame_width = width;
+        m.frame_height = height;
+        m.num_plane = planes;
+    }
+    int32_t run() {
+        m.derive_configuration();
+        if (m.allocate_buffers() != 0) return -1;
+        return m.run_generation();
+    }
+    static std::vector<int32_t> words(const std::string& name) {
+        const std::string b = read_file(name);
+        std::vector<int32_t> w;
+        for (size_t i = 0; i + 1 < b.size(); i += 2)
+            w.push_back(static_cast<unsigned char>(b[i]) | static_cast<unsigned char>(b[i + 1]) << 8);
+        return w;
+    }
+    static std::vector<int32_t> slice(const std::vector<int32_t>& v, size_t from, size_t n) {
+        return std::vector<int32_t>(v.begin() + static_cast<long>(from),
+                                    v.begin() + static_cast<long>(from + n));
+    }
+
+    TempDir dir_;
+    char saved_[4096];
+    DeinterlacerModel m;
+};
+
+TEST_F(Sequencer, WeaveRampWithPerFrameSizes) {
+    // Frames 0, 1, 2 of 4x3, 2x2 and 3x1 samples; frame 3 reuses entry 2.
+    // Weave keeps every sample, so golden.dat repeats stimulus.dat.
+    configure(4, 3);
+    m.pattern_mode = 1;
+    m.dynamic = 1;
+    m.frmw[1] = 1;
+    m.frmh[1] = 1;
+    m.frmw[2] = 2;
+    m.frmh[2] = 0;
+    m.input_frames = 4;
+    ASSERT_EQ(run(), kGenerationOk);
+    const std::vector<int32_t> want = {0, 1, 2, 3, 1, 2, 3, 4, 2, 3, 4, 5,  // field 0
+                                       1, 2, 2, 3,                          // field 1
+                                       2, 3, 4,                             // field 2
+                                       3, 4, 5};                            // field 3
+    EXPECT_EQ(words("stimulus.dat"), want);
+    EXPECT_EQ(words("golden.dat"), want);
+    EXPECT_EQ(m.input_frames, 4);
+    EXPECT_EQ(m.output_frames, 4);
+    EXPECT_EQ(m.total_input, 22);
+    EXPECT_EQ(m.total_output, 22);
+    EXPECT_FALSE(file_exists("golden.yuv"));
+}
+
+TEST_F(Sequencer, ThresholdsOfEachFieldAreInForce) {
+    configure(2, 2);
+    m.dynamic = 1;
+    m.interth1 = 11;
+    m.th1_table[1] = 22;
+    m.th1_table[2] = 33;
+    m.input_frames = 1200;
+    ASSERT_EQ(run(), kGenerationOk);
+    EXPECT_EQ(m.th1_now, 33);  // field 1199 uses the last entry
+}
+
+TEST_F(Sequencer, YcbcrRecordsAreTwiceTheLumaArea) {
+    configure(4, 2, 3);
+    m.ycbcr422 = 1;
+    m.pattern_mode = 1;
+    ASSERT_EQ(run(), kGenerationOk);
+    EXPECT_EQ(read_file("stimulus.dat").size(), 3u * 2 * 4 * 2 * 2);
+    EXPECT_EQ(read_file("golden.dat").size(), 3u * 2 * 4 * 2 * 2);
+    EXPECT_EQ(m.total_input, 48);
+    EXPECT_EQ(m.total_output, 48);
+    // Field 1, plane 2 (ramp 1 + 2 + j + k, paired): 3 5 / 4 6.
+    EXPECT_EQ(slice(words("stimulus.dat"), 16 + 12, 4), (std::vector<int32_t>{3, 5, 4, 6}));
+}
+
+TEST_F(Sequencer, FrameConversionCountsAndParities) {
+    struct Case {
+        const char* name;
+        uint8_t initfield, copyframe;
+        int32_t convert_parity;
+    };
+    const Case cases[] = {
+        {"convert to the other parity", 0, 0, 1},
+        {"convert from odd rows", 1, 0, 0},
+        {"copy frame", 0, 1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir sub;
+        ASSERT_EQ(chdir(sub.path().c_str()), 0);
+        DeinterlacerModel k;
+        k.init_defaults();
+        k.generate_outputs = 1;
+        k.frame_width = 4;
+        k.frame_height = 4;
+        k.dmethod = intra;
+        k.fconvert = 1;
+        k.initfield = c.initfield;
+        k.copyframe = c.copyframe;
+        k.derive_configuration();
+        ASSERT_EQ(k.allocate_buffers(), 0);
+        ASSERT_EQ(k.run_generation(), kGenerationOk);
+        k.release_buffers();
+        EXPECT_EQ(k.input_frames, 3);
+        EXPECT_EQ(k.output_frames, 7);
+        const auto stim = words("stimulus.dat");
+        const auto gold = words("golden.dat");
+        ASSERT_EQ(stim.size(), 3u * 16);
+        ASSERT_EQ(gold.size(), 7u * 16);
+        auto frame = [&](size_t n) { return slice(gold, 16 * n, 16); };
+        // Golden frames: field 0 -> 0 (initfield), 1, 2 (converted); field 1 ->
+        // 3, 4; field 2 -> 5, 6.
+        EXPECT_EQ(frame(1), frame(2));
+        const size_t field_of[] = {0, 0, 0, 1, 1, 2, 2};
+        for (size_t n = 0; n < 7; ++n) {
+            const bool converted = n == 1 || n == 2 || n == 4 || n == 6;
+            const int32_t keep = converted ? c.convert_parity : c.initfield;
+            for (size_t row = 0; row < 4; ++row) {
+                if (static_cast<int32_t>(row % 2) != keep && row != 3) continue;
+                EXPECT_EQ(slice(gold, 16 * n + 4 * row, 4), slice(stim, 16 * field_of[n] + 4 * row, 4))
+                    << "golden frame " << n << " row " << row;
+            }
+        }
+        if (c.copyframe) {
+            EXPECT_EQ(frame(0), frame(1));
+            EXPECT_EQ(frame(3), frame(4));
+            EXPECT_EQ(frame(5), frame(6));
+        }
+        ASSERT_EQ(chdir(dir_.path().c_str()), 0);
+    }
+}
+
+TEST_F(Sequencer, MoreThanAThousandFields) {
+    configure(4, 2);
+    m.pattern_mode = 1;
+    m.input_frames = 1005;
+    ASSERT_EQ(run(), kGenerationOk);
+    const auto stim = words("stimulus.dat");
+    ASSERT_EQ(stim.size(), 1005u * 8);
+    // Field 1004: (1004 + j + k) mod 255, 1004 mod 255 = 239.
+    EXPECT_EQ(slice(stim, 1004 * 8, 8), (std::vector<int32_t>{239, 240, 241, 242, 240, 241, 242, 243}));
+    EXPECT_EQ(read_file("golden.dat").size(), 1005u * 16);
+    EXPECT_EQ(m.output_frames, 1005);
+}
+
+TEST_F(Sequencer, SinglePictureReadFailureStopsTheRun) {
+    configure(4, 2);
+    m.file_input = 1;
+    m.stimulus_path = "missing.txt";
+    EXPECT_EQ(run(), kStimulusReadFailed);
+    EXPECT_TRUE(file_exists("golden.dat"));
+    EXPECT_EQ(read_file("golden.dat"), "");
+    EXPECT_EQ(m.output_frames, 0);
+}
+
+TEST_F(Sequencer, AnInputNamedLikeAnOutputIsNotDestroyed) {
+    configure(4, 2);
+    write_file("golden.yuv", "precious");
+    m.file_input = 1;
+    m.yuv_input = 1;
+    m.stimulus_path = "./golden.yuv";
+    EXPECT_EQ(run(), kStimulusReadFailed);
+    EXPECT_EQ(read_file("golden.yuv"), "precious");
+    EXPECT_FALSE(file_exists("stimulus.dat"));
+}
+
+// ---- whole program ----
+
+TEST(SequencerRun, DefaultRandomRunIsTheSameEveryTime) {
+    std::string first_golden, first_stimulus;
+    for (int pass = 0; pass < 2; ++pass) {
+        TempDir dir;
+        write_file(dir.file("default.kvf"), "# defaults only\n");
+        auto r = run_veldax(dir.path(), {"default.kvf", "-g"});
+        ASSERT_EQ(r.status, 0) << r.output;
+        const std::string golden = read_file(dir.file("golden.dat"));
+        const std::string stimulus = read_file(dir.file("stimulus.dat"));
+        EXPECT_EQ(golden.size(), 2027520u);
+        EXPECT_EQ(stimulus.size(), 2027520u);
+        // Draws 41, 18467, 6334, 26500 scaled to 8 bits.
+        EXPECT_EQ(stimulus.substr(0, 8), std::string("\x00\x00\x8f\x00\x31\x00\xce\x00", 8));
+        if (pass == 0) {
+            first_golden = golden;
+            first_stimulus = stimulus;
+        } else {
+            EXPECT_TRUE(golden == first_golden);
+            EXPECT_TRUE(stimulus == first_stimulus);
+        }
+    }
+}
+
+TEST(SequencerRun, FullDiskFailsTheRun) {
+    for (const char* name : {"golden.dat", "stimulus.dat"}) {
+        SCOPED_TRACE(name);
+        TempDir dir;
+        write_file(dir.file("default.kvf"), "\n");
+        ASSERT_EQ(symlink("/dev/full", dir.file(name).c_str()), 0);
+        auto r = run_veldax(dir.path(), {"default.kvf", "-d"});
+        EXPECT_EQ(r.status, 5);
+        EXPECT_NE(r.output.find("Failed to generate stimulus data\n"), std::string::npos);
+        EXPECT_FALSE(file_exists(dir.file("params.v")));
+    }
+}
+
+TEST(SequencerRun, YuvInputThatCannotBeOpened) {
+    TempDir dir;
+    write_file(dir.file("default.kvf"), "\n");
+    auto r = run_veldax(dir.path(), {"default.kvf", "-y", "absent.yuv"});
+    EXPECT_EQ(r.status, 5);
+    EXPECT_EQ(r.output, "Can't open absent.yuv for read\nFailed to generate stimulus data\n");
+    EXPECT_FALSE(file_exists(dir.file("golden.yuv")));
+    EXPECT_EQ(read_file(dir.file("golden.dat")), "");
+}
+
+}  // namespace
