@@ -21,6 +21,8 @@ bool write_byte_words(FILE* out, const unsigned char* bytes, size_t n, unsigned 
 
 }  // namespace
 
+// A frame cut short by the end of the file, or by a read error, is not taken;
+// the caller tells the two apart with feof/ferror on the input.
 bool DeinterlacerModel::read_yuv_frame(FILE* input, FILE* stimulus, PixelPlane* planes,
                                        bool* failed) {
     *failed = false;
@@ -35,18 +37,8 @@ bool DeinterlacerModel::read_yuv_frame(FILE* input, FILE* stimulus, PixelPlane* 
         return false;
     }
 
-    // A short read that is not the end of the file is a read error: it ends
-    // the run instead of being taken for the end of the sequence.
-    auto short_read = [&]() {
-        if (std::ferror(input)) {
-            std::printf("%s: read error\n", stimulus_path.c_str());
-            *failed = true;
-        }
-        return false;
-    };
-
     if (ycbcr422) {
-        if (std::fread(frame.get(), 1, frame_bytes, input) != frame_bytes) return short_read();
+        if (std::fread(frame.get(), 1, frame_bytes, input) != frame_bytes) return false;
         const unsigned char* y_plane = frame.get();
         const unsigned char* cb_plane = y_plane + area;
         const unsigned char* cr_plane = cb_plane + area / 2;
@@ -78,7 +70,7 @@ bool DeinterlacerModel::read_yuv_frame(FILE* input, FILE* stimulus, PixelPlane* 
     for (int32_t p = 0; p < num_plane; ++p) {
         // Planes already taken stay stored and written when a later plane
         // is cut short.
-        if (std::fread(frame.get(), 1, area, input) != area) return short_read();
+        if (std::fread(frame.get(), 1, area, input) != area) return false;
         for (size_t j = 0; j < h; ++j) {
             int32_t* dst = planes[p][static_cast<int32_t>(pad_top + j)] + pad_left;
             const unsigned char* src = frame.get() + j * w;
