@@ -197,6 +197,62 @@ TEST_F(Sequencer, AnInputNamedLikeAnOutputIsNotDestroyed) {
     EXPECT_FALSE(file_exists("stimulus.dat"));
 }
 
+TEST_F(Sequencer, YuvFieldsUpToTheLimit) {
+    // Frames of 4x2 one-byte samples, frame n holding 10n + index; weave keeps
+    // them, so golden.yuv repeats the input.
+    auto frames = [](int n) {
+        std::string bytes;
+        for (int f = 0; f < n; ++f)
+            for (int i = 0; i < 8; ++i) bytes.push_back(static_cast<char>(10 * f + i));
+        return bytes;
+    };
+    struct Case {
+        const char* name;
+        std::string input;
+        int32_t max_frames;
+        uint8_t fconvert;
+        int32_t fields, golden_frames;
+    };
+    const Case cases[] = {
+        {"empty file", "", 10000, 0, 0, 0},
+        {"three whole frames", frames(3), 10000, 0, 3, 3},
+        {"last frame cut short", frames(3) + "abc", 10000, 0, 3, 3},
+        {"limit of two on five", frames(5), 2, 0, 2, 2},
+        {"limit of zero still reads one", frames(5), 0, 0, 1, 1},
+        {"converted pairs", frames(2), 10000, 1, 2, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir sub;
+        ASSERT_EQ(chdir(sub.path().c_str()), 0);
+        write_file("in.yuv", c.input);
+        DeinterlacerModel k;
+        k.init_defaults();
+        k.generate_outputs = 1;
+        k.frame_width = 4;
+        k.frame_height = 2;
+        k.file_input = 1;
+        k.yuv_input = 1;
+        k.stimulus_path = "in.yuv";
+        k.max_frames = c.max_frames;
+        k.fconvert = c.fconvert;
+        k.derive_configuration();
+        ASSERT_EQ(k.allocate_buffers(), 0);
+        EXPECT_EQ(k.run_generation(), kGenerationOk);
+        k.release_buffers();
+        EXPECT_EQ(k.input_frames, c.fields);
+        EXPECT_EQ(k.output_frames, c.golden_frames);
+        EXPECT_EQ(read_file("stimulus.dat").size(), 16u * static_cast<size_t>(c.fields));
+        EXPECT_EQ(read_file("golden.dat").size(), 16u * static_cast<size_t>(c.golden_frames));
+        std::string want_yuv;
+        for (int32_t f = 0; f < c.fields; ++f)
+            for (int rep = 0; rep < (c.fconvert ? 2 : 1); ++rep)
+                want_yuv += c.input.substr(8 * static_cast<size_t>(f), 8);
+        EXPECT_EQ(read_file("golden.yuv"), want_yuv);
+        ASSERT_EQ(chdir(dir_.path().c_str()), 0);
+    }
+}
+
 // ---- whole program ----
 
 TEST(SequencerRun, DefaultRandomRunIsTheSameEveryTime) {
