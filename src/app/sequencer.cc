@@ -119,8 +119,7 @@ int32_t yuv_fields(DeinterlacerModel& m, FILE* in, FILE* stimulus, FILE* golden,
                 return kOutputWriteFailed;
             ++m.input_frames;
         } else if (std::ferror(in)) {
-            std::printf("Read error on %s\n", m.stimulus_path.c_str());
-            return kStimulusReadFailed;
+            return kStimulusReadFailed;  // a read error, not the end of the file
         }
         if (m.input_frames >= m.max_frames) return kGenerationOk;
         if (at_end(in)) return kGenerationOk;
@@ -141,6 +140,12 @@ int32_t run_yuv(DeinterlacerModel& m, FILE* stimulus, FILE* golden, int32_t conv
         return kOutputWriteFailed;
     }
     int32_t result = yuv_fields(m, in, stimulus, golden, golden_yuv, convert_parity);
+    // The end-of-file test also stops at a read error; that must not pass for
+    // the end of the sequence.
+    if (std::ferror(in) && (result == kGenerationOk || result == kStimulusReadFailed)) {
+        std::printf("Can't read %s\n", m.stimulus_path.c_str());
+        result = kStimulusReadFailed;
+    }
     std::fclose(in);
     if (!close_stream(golden_yuv) && result == kGenerationOk) result = kOutputWriteFailed;
     return result;

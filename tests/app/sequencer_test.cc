@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
@@ -299,6 +300,15 @@ TEST(SequencerRun, YuvInputThatCannotBeOpened) {
     EXPECT_EQ(r.output, "Can't open absent.yuv for read\nFailed to generate stimulus data\n");
     EXPECT_FALSE(file_exists(dir.file("golden.yuv")));
     EXPECT_EQ(read_file(dir.file("golden.dat")), "");
+}
+
+TEST(SequencerRun, YuvInputThatCannotBeRead) {
+    TempDir dir;
+    write_file(dir.file("default.kvf"), "\n");
+    ASSERT_EQ(mkdir(dir.file("folder.yuv").c_str(), 0755), 0);
+    auto r = run_veldax(dir.path(), {"default.kvf", "-y", "folder.yuv"});
+    EXPECT_EQ(r.status, 5);
+    EXPECT_EQ(r.output, "Can't read folder.yuv\nFailed to generate stimulus data\n");
 }
 
 }  // namespace
