@@ -1,9 +1,290 @@
-#include "config/model.h"
+// The parameter file reader: key=value lines into the record, then the
+// bounds check and the derived values.
+//
+// A line is read in pieces of at most 999 characters (a line of up to 998
+// characters arrives whole with its newline); a longer line is cut and each
+// piece is handled as a line of its own.  A carriage return directly before
+// the line feed is dropped first; a lone carriage return is kept as an
+// ordinary character.  A piece that contains "//" is a comment.  Every other
+// piece is searched anywhere, case-sensitively, for every key of the table
+// in order; a key found sets its field from the text that starts one
+// character after the key (the separator itself is not checked).  So a key
+// inside a longer word counts too: "sr" in "usr", "dynamic" in a module name.
+#include <cctype>
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
 
-// Placeholder until the reader lands: defaults only.
+#include "config/family_table.h"
+#include "config/model.h"
+#include "config/numbers.h"
+
+namespace {
+
+enum class Conversion {
+    module_name,  // rest of the line up to its newline
+    number,       // decimal, atoi forms
+    flag,         // decimal, stored as value != 0
+    method,       // first method word found in the rest of the line
+    memory,       // 1 when the rest of the line contains "EBR", else 0
+    hex,          // hexadecimal into the low 32 bits of base_addr
+    table,        // decimal into one entry of a per-frame table
+};
+
+using NumberField = int32_t DeinterlacerModel::*;
+using FlagField = uint8_t DeinterlacerModel::*;
+using TableField = int32_t (DeinterlacerModel::*)[kFrameTableSize];
+
+struct Key {
+    const char* name;
+    Conversion conversion;
+    NumberField number = nullptr;
+    FlagField flag = nullptr;
+    TableField table = nullptr;
+    int32_t entry = 0;
+};
+
+constexpr Key number_key(const char* name, NumberField f) {
+    return Key{name, Conversion::number, f, nullptr, nullptr, 0};
+}
+constexpr Key flag_key(const char* name, FlagField f) {
+    return Key{name, Conversion::flag, nullptr, f, nullptr, 0};
+}
+constexpr Key word_key(const char* name, Conversion c, NumberField f) {
+    return Key{name, c, f, nullptr, nullptr, 0};
+}
+constexpr Key table_key(const char* name, TableField t, int32_t entry) {
+    return Key{name, Conversion::table, nullptr, nullptr, t, entry};
+}
+
+using M = DeinterlacerModel;
+
+// Test order matters only for keys that set the same field; "Family=" is
+// handled before this table.
+const Key kKeys[] = {
+    Key{"ModuleName", Conversion::module_name},
+    number_key("num_plane", &M::num_plane),
+    number_key("frame_width", &M::frame_width),
+    number_key("frame_height", &M::frame_height),
+    word_key("dmethod", Conversion::method, &M::dmethod),
+    flag_key("ycbcr422", &M::ycbcr422),
+    flag_key("ycbcr444", &M::ycbcr444),
+    flag_key("parallel", &M::parallel),
+    flag_key("initfield", &M::initfield),
+    flag_key("dynamic", &M::dynamic),
+    flag_key("fconvert", &M::fconvert),
+    flag_key("copyframe", &M::copyframe),
+    flag_key("seppclk", &M::seppclk),
+    number_key("interth0", &M::interth0),
+    number_key("interth1", &M::interth1),
+    number_key("interth2", &M::interth2),
+    flag_key("frmports", &M::frmports),
+    flag_key("resync", &M::resync),
+    number_key("dwidth", &M::dwidth),
+    word_key("lbuffer", Conversion::memory, &M::lbuffer),
+    number_key("dbus_width", &M::dbus_width),
+    number_key("wrfifo_depth", &M::wrfifo_depth),
+    word_key("wrfifo_type", Conversion::memory, &M::wrfifo_type),
+    number_key("rdfifo_depth", &M::rdfifo_depth),
+    word_key("rdfifo_type", Conversion::memory, &M::rdfifo_type),
+    number_key("burst_count", &M::burst_count),
+    number_key("burst_length", &M::burst_length),
+    Key{"base_addr", Conversion::hex},
+    number_key("pbus_width", &M::pbus_width),
+    flag_key("sr", &M::sr),
+    table_key("frmw_0", &M::frmw, 0),
+    table_key("frmh_0", &M::frmh, 0),
+    table_key("frmw_1", &M::frmw, 1),
+    table_key("frmh_1", &M::frmh, 1),
+    table_key("frmw_2", &M::frmw, 2),
+    table_key("frmh_2", &M::frmh, 2),
+    table_key("th1_1", &M::th1_table, 1),
+    table_key("th2_1", &M::th2_table, 1),
+    table_key("th1_2", &M::th1_table, 2),
+    table_key("th2_2", &M::th2_table, 2),
+};
+
+// Characters of one piece: 999 plus its newline would not fit the buffer of
+// 1000 that the format is defined by.
+constexpr size_t kPieceLength = 999;
+
+// Text of a value that starts `offset` characters after position `at`; empty
+// when that lies past the end of the line.  The result always ends where the
+// line ends, so its data is NUL-terminated like the line's.
+std::string_view value_at(std::string_view line, size_t at, size_t offset) {
+    const size_t start = at + offset;
+    return line.substr(start <= line.size() ? start : line.size());
+}
+
+int32_t method_from(std::string_view value) {
+    static const char* const kWords[] = {"weave", "bobe", "bobo", "intra", "inter"};
+    for (int32_t m = 0; m < 5; ++m)
+        if (value.find(kWords[m]) != std::string_view::npos) return m;
+    return weave;
+}
+
+struct LineContext {
+    const char* path;
+    int64_t line_no;
+};
+
+void report_overflow(const LineContext& where, const char* key, std::string_view digits) {
+    std::printf("%s line %" PRId64 ": %s value %.*s does not fit in 32 bits\n", where.path,
+                where.line_no, key, static_cast<int>(digits.size()), digits.data());
+}
+
+// A decimal number in atoi forms; false (after one message) when its digits
+// do not fit a signed 32-bit integer.
+bool read_number(std::string_view value, const char* key, const LineContext& where,
+                 int32_t* out) {
+    // The piece is NUL-terminated at the end of the view (see apply_line).
+    const char* end = nullptr;
+    if (read_decimal(value.data(), out, &end) == NumberRead::overflow) {
+        const char* first = value.data();
+        while (std::isspace(static_cast<unsigned char>(*first))) ++first;
+        report_overflow(where, key, std::string_view(first, static_cast<size_t>(end - first)));
+        return false;
+    }
+    return true;
+}
+
+bool is_hex(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
+
+int hex_digit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return c - 'A' + 10;
+}
+
+// Hexadecimal as "%x" reads it: optional white space, an optional 0x or 0X,
+// then hex digits.  Without a digit *out is left as it is.  False (after one
+// message) when the digits need more than 32 bits.
+bool read_hex(std::string_view value, const LineContext& where, uint64_t* out) {
+    size_t i = 0;
+    while (i < value.size() && std::isspace(static_cast<unsigned char>(value[i]))) ++i;
+    const size_t number_start = i;
+    if (i + 2 < value.size() && value[i] == '0' && (value[i + 1] == 'x' || value[i + 1] == 'X') &&
+        is_hex(value[i + 2]))
+        i += 2;
+    const size_t digits_start = i;
+    uint64_t v = 0;
+    bool too_wide = false;
+    for (; i < value.size() && is_hex(value[i]); ++i) {
+        if (v > 0x0FFFFFFFu) too_wide = true;  // another digit would pass 32 bits
+        if (!too_wide) v = (v << 4) | static_cast<uint64_t>(hex_digit(value[i]));
+    }
+    if (i == digits_start) return true;  // no digit: the value stays
+    if (too_wide) {
+        report_overflow(where, "base_addr", value.substr(number_start, i - number_start));
+        return false;
+    }
+    *out = v;  // the high 32 bits are 0
+    return true;
+}
+
+// Family=: the value starts 7 characters after the first "Family" of the
+// line and runs to the end of the line, newline included.
+void apply_family(DeinterlacerModel& m, std::string_view line) {
+    if (line.find("Family=") == std::string_view::npos) return;
+    const size_t at = line.find("Family");
+    m.family_text = std::string(value_at(line, at, 7));
+    m.family = family_code_for(m.family_text);
+}
+
+// One piece of a line; false when a number in it is refused.
+bool apply_line(DeinterlacerModel& m, std::string_view line, const LineContext& where) {
+    if (line.find("//") != std::string_view::npos) return true;
+    apply_family(m, line);
+    for (const Key& key : kKeys) {
+        const size_t at = line.find(key.name);
+        if (at == std::string_view::npos) continue;
+        const std::string_view value = value_at(line, at, std::strlen(key.name) + 1);
+        int32_t n = 0;
+        switch (key.conversion) {
+        case Conversion::module_name: {
+            const size_t newline = value.find('\n');
+            m.module_name = std::string(value.substr(0, newline));
+            break;
+        }
+        case Conversion::number:
+            if (!read_number(value, key.name, where, &n)) return false;
+            m.*key.number = n;
+            break;
+        case Conversion::flag:
+            if (!read_number(value, key.name, where, &n)) return false;
+            m.*key.flag = n != 0;
+            break;
+        case Conversion::method:
+            m.*key.number = method_from(value);
+            break;
+        case Conversion::memory:
+            m.*key.number = value.find("EBR") != std::string_view::npos ? 1 : 0;
+            break;
+        case Conversion::hex:
+            if (!read_hex(value, where, &m.base_addr)) return false;
+            break;
+        case Conversion::table:
+            if (!read_number(value, key.name, where, &n)) return false;
+            (m.*key.table)[key.entry] = n;
+            break;
+        }
+    }
+    return true;
+}
+
+// Hands a piece to apply_line as a NUL-terminated view; what follows a NUL
+// byte inside a piece is not seen, as for any C string.
+bool apply_piece(DeinterlacerModel& m, const std::string& piece, const LineContext& where) {
+    const std::string_view line(piece.c_str());
+    return apply_line(m, line, where);
+}
+
+}  // namespace
+
 uint8_t DeinterlacerModel::read_parameter_file() {
+    family = kFallbackFamily;
+    family_text.clear();
+
+    FILE* f = std::fopen(kvf_path.c_str(), "rb");
+    if (!f) {
+        std::printf("Can't open %s for read\n", kvf_path.c_str());
+        return 1;
+    }
+
+    std::string piece;
+    piece.reserve(kPieceLength + 1);
+    LineContext where{kvf_path.c_str(), 1};
+    int64_t line_no = 1;
+    bool refused = false;
+    int c;
+    while (!refused && (c = std::getc(f)) != EOF) {
+        if (c == '\r') {
+            const int next = std::getc(f);
+            if (next == '\n') c = '\n';
+            else if (next != EOF) std::ungetc(next, f);
+        }
+        if (piece.empty()) where.line_no = line_no;
+        piece.push_back(static_cast<char>(c));
+        if (c == '\n' || piece.size() == kPieceLength) {
+            refused = !apply_piece(*this, piece, where);
+            piece.clear();
+        }
+        if (c == '\n') ++line_no;
+    }
+    if (!refused && !piece.empty()) refused = !apply_piece(*this, piece, where);
+    const bool read_error = !refused && std::ferror(f);
+    std::fclose(f);
+    if (read_error) {
+        std::printf("%s: read error\n", kvf_path.c_str());
+        return 1;
+    }
+    if (refused) return 1;
+
+    // The bounds are checked on the configuration itself, in 64 bits, so the
+    // derived sizes below cannot leave their 32-bit fields.
+    if (!validate_configuration()) return 1;
     derive_configuration();
     return 0;
 }
-
-bool DeinterlacerModel::validate_configuration() { return true; }

@@ -1,0 +1,124 @@
+// Bounds of a configuration that the model, the buffers and the build files
+// can handle.  Every test is made on the configuration fields in 64 bits, so
+// it holds before and after the derived values are formed.
+#include <cinttypes>
+#include <cstdio>
+#include <limits>
+
+#include "config/model.h"
+
+namespace {
+
+constexpr int64_t kInt32Max = std::numeric_limits<int32_t>::max();
+
+}  // namespace
+
+bool DeinterlacerModel::validate_configuration() {
+    const char* where = kvf_path.empty() ? "parameter file" : kvf_path.c_str();
+
+    const struct {
+        const char* key;
+        int32_t value;
+    } at_least_one[] = {
+        {"num_plane", num_plane},
+        {"frame_width", frame_width},
+        {"frame_height", frame_height},
+    };
+    for (const auto& field : at_least_one) {
+        if (field.value < 1) {
+            std::printf("%s: %s = %d is below 1\n", where, field.key, field.value);
+            return false;
+        }
+    }
+
+    // Samples travel as 16-bit words.
+    if (dwidth < 1 || dwidth > 16) {
+        std::printf("%s: dwidth = %d is outside 1..16\n", where, dwidth);
+        return false;
+    }
+
+    if (ycbcr422 && num_plane < 3) {
+        std::printf("%s: ycbcr422 = 1 needs num_plane >= 3, num_plane = %d\n", where, num_plane);
+        return false;
+    }
+
+    // Samples per half request: (burst_count*burst_length)/2 bus words of
+    // dbus_width/dwidth samples each.  Only the sign of the product matters
+    // here (it can exceed 64 bits); the memory depth below checks its size.
+    {
+        const int64_t half_request = int64_t{burst_count} * burst_length / 2;
+        const int64_t per_word = int64_t{dbus_width} / dwidth;
+        const bool positive = (half_request >= 1 && per_word >= 1) ||
+                              (half_request <= -1 && per_word <= -1);
+        if (!positive) {
+            std::printf(
+                "%s: (burst_count*burst_length)/2 * (dbus_width/dwidth) must be at least 1 "
+                "(burst_count = %d, burst_length = %d, dbus_width = %d, dwidth = %d)\n",
+                where, burst_count, burst_length, dbus_width, dwidth);
+            return false;
+        }
+    }
+
+    // Per-frame sizes must lie inside the configured frame: the border fill
+    // writes one row and window_width/2 columns beyond them.  A negative
+    // entry is one the file did not give.
+    if (dynamic) {
+        const struct {
+            const char* key;
+            const int32_t* table;
+            int32_t full;
+            const char* full_key;
+        } sizes[] = {
+            {"frmw", frmw, frame_width, "frame_width"},
+            {"frmh", frmh, frame_height, "frame_height"},
+        };
+        for (const auto& s : sizes) {
+            for (int32_t k = 0; k < 3; ++k) {
+                if (s.table[k] >= 0 && s.table[k] > s.full - 1) {
+                    std::printf("%s: %s_%d = %d exceeds %s - 1 = %d\n", where, s.key, k,
+                                s.table[k], s.full_key, s.full - 1);
+                    return false;
+                }
+            }
+        }
+    }
+
+    // Derived sizes held in signed 32-bit fields and counters.  The operands
+    // are at least 1 here, so each product is tested before the next factor.
+    const int64_t padded_h = int64_t{frame_height} + 2;
+    if (padded_h > kInt32Max) {
+        std::printf("%s: frame_height = %d gives padded_height %" PRId64 ", beyond %" PRId64 "\n",
+                    where, frame_height, padded_h, kInt32Max);
+        return false;
+    }
+    const int64_t padded_w = int64_t{frame_width} + 2 * int64_t{window_width / 2};
+    if (padded_w > kInt32Max) {
+        std::printf("%s: frame_width = %d gives padded_width %" PRId64 ", beyond %" PRId64 "\n",
+                    where, frame_width, padded_w, kInt32Max);
+        return false;
+    }
+    const int64_t area = int64_t{frame_width} * frame_height;  // < 2^62
+    const int64_t planes_width = int64_t{num_plane} * frame_width;
+    if (planes_width > kInt32Max || planes_width * frame_height > kInt32Max) {
+        std::printf("%s: num_plane*frame_width*frame_height = %d*%d*%d exceeds %" PRId64 "\n",
+                    where, num_plane, frame_width, frame_height, kInt32Max);
+        return false;
+    }
+    if (2 * area > kInt32Max) {
+        std::printf("%s: 2*frame_width*frame_height = 2*%d*%d exceeds %" PRId64 "\n", where,
+                    frame_width, frame_height, kInt32Max);
+        return false;
+    }
+
+    int32_t depth = 0;
+    if (!compute_mem_depth(&depth)) {
+        std::printf(
+            "%s: the frame memory depth for frame_width = %d, frame_height = %d, num_plane = %d, "
+            "dwidth = %d, dbus_width = %d, burst_count = %d, burst_length = %d exceeds %" PRId64
+            "\n",
+            where, frame_width, frame_height, num_plane, dwidth, dbus_width, burst_count,
+            burst_length, kInt32Max);
+        return false;
+    }
+    return true;
+}
