@@ -79,10 +79,12 @@ int32_t DeinterlacerModel::allocate_buffers() {
     const uint64_t motion_bytes = plane_bytes(active_height, active_width);
     const uint64_t available = physical_memory_bytes();
 
+    // Both limits are tested before anything is obtained, so a run that
+    // cannot fit does not first take (and touch) the field buffers.
     if (available && field_bytes > available) return 2;
+    if (available && field_bytes + frame_bytes + motion_bytes > available) return 3;
     if (!allocate_buffer_set(field_store, buffer_count, num_plane, padded_height, padded_width))
         return 2;
-    if (available && field_bytes + frame_bytes + motion_bytes > available) return 3;
     if (!allocate_buffer_set(frame_store, buffer_count, num_plane, active_height, active_width))
         return 3;
     motion_store = static_cast<PixelPlane*>(std::calloc(1, sizeof(PixelPlane)));
