@@ -4,6 +4,20 @@
 #include "config/model.h"
 #include "config/numbers.h"
 
+namespace {
+
+// A count read in atoi forms; a number too large for 32 bits is refused
+// rather than wrapped or clamped.
+bool read_count(const char* sw, const char* word, int32_t* value) {
+    if (read_decimal(word, value) == NumberRead::overflow) {
+        std::printf("%s: the number %s does not fit in 32 bits\n", sw, word);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 int32_t DeinterlacerModel::parse_command_line(int argc, char** argv) {
     if (argc < 2) {
         std::printf("At least the argument of KVF should be added\n");
@@ -23,7 +37,7 @@ int32_t DeinterlacerModel::parse_command_line(int argc, char** argv) {
             file_input = 0;
             if (argc >= 4) {
                 int32_t count = 0;
-                read_decimal(argv[3], &count);
+                if (!read_count(sw, argv[3], &count)) return 1;
                 if (count > 3) input_frames = count;
             }
         } else if (from_file) {
@@ -37,7 +51,7 @@ int32_t DeinterlacerModel::parse_command_line(int argc, char** argv) {
                 return -9;
             }
             stimulus_path = argv[3];
-            if (yuv_input && argc >= 5) read_decimal(argv[4], &max_frames);
+            if (yuv_input && argc >= 5 && !read_count(sw, argv[4], &max_frames)) return 1;
         }
     }
 
