@@ -187,6 +187,90 @@ TEST_F(Sequencer, SinglePictureReadFailureStopsTheRun) {
     EXPECT_EQ(m.output_frames, 0);
 }
 
+TEST_F(Sequencer, TextPictureGivesOneGoldenFrameInBufferOne) {
+    // One column of three rows, 10 20 30; bobo keeps row 1 and the last row,
+    // row 0 = (border copy of row 1 + row 1 + 1) / 2 = 20.
+    configure(1, 3);
+    write_file("picture.txt", "10\n20 / second row\n30\n");
+    m.file_input = 1;
+    m.stimulus_path = "picture.txt";
+    m.dmethod = bobo;
+    m.fconvert = 1;  // no effect on a single picture
+    m.input_frames = 9;
+    ASSERT_EQ(run(), kGenerationOk);
+    EXPECT_EQ(words("golden.dat"), (std::vector<int32_t>{20, 20, 30}));
+    EXPECT_EQ(read_file("stimulus.dat"), "0A\n14\n1E\n");
+    EXPECT_EQ(m.frame_store[1][0][0][0], 20);
+    EXPECT_EQ(m.frame_store[0][0][0][0], 0);
+    EXPECT_EQ(m.input_frames, 1);
+    EXPECT_EQ(m.output_frames, 1);
+    EXPECT_FALSE(file_exists("golden.bmp"));
+}
+
+// A 2x2 picture of 24 bits per pixel, rows padded to 8 bytes.
+std::string tiny_bmp() {
+    std::string b = "BM";
+    auto u32 = [&](uint32_t v) {
+        for (int i = 0; i < 4; ++i) b.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+    };
+    auto u16 = [&](uint16_t v) {
+        b.push_back(static_cast<char>(v & 0xFF));
+        b.push_back(static_cast<char>(v >> 8));
+    };
+    u32(54 + 16);
+    u32(0);
+    u32(54);
+    u32(40);
+    u32(2);
+    u32(2);
+    u16(1);
+    u16(24);
+    for (int i = 0; i < 6; ++i) u32(0);
+    for (int row = 0; row < 2; ++row) {
+        for (int i = 0; i < 6; ++i) b.push_back(static_cast<char>(10 * row + i + 1));
+        b.append(2, '\0');
+    }
+    return b;
+}
+
+TEST_F(Sequencer, BmpPictureWritesGoldenBmpFirst) {
+    struct Case {
+        const char* name;
+        bool full_disk;
+        int32_t result;
+        size_t golden_bytes;
+    };
+    const Case cases[] = {
+        {"written", false, kGenerationOk, 2u * 2 * 3 * 2},
+        {"golden.bmp on a full disk", true, kOutputWriteFailed, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir sub;
+        ASSERT_EQ(chdir(sub.path().c_str()), 0);
+        write_file("in.bmp", tiny_bmp());
+        if (c.full_disk) ASSERT_EQ(symlink("/dev/full", "golden.bmp"), 0);
+        DeinterlacerModel k;
+        k.init_defaults();
+        k.generate_outputs = 1;
+        k.frame_width = 2;
+        k.frame_height = 2;
+        k.num_plane = 3;
+        k.file_input = 1;
+        k.bmp_input = 1;
+        k.stimulus_path = "in.bmp";
+        k.derive_configuration();
+        ASSERT_EQ(k.allocate_buffers(), 0);
+        EXPECT_EQ(k.run_generation(), c.result);
+        k.release_buffers();
+        EXPECT_EQ(read_file("golden.dat").size(), c.golden_bytes);
+        if (!c.full_disk) {
+            EXPECT_EQ(read_file("golden.bmp").size(), 54u + 16u);
+        }
+        ASSERT_EQ(chdir(dir_.path().c_str()), 0);
+    }
+}
+
 TEST_F(Sequencer, AnInputNamedLikeAnOutputIsNotDestroyed) {
     configure(4, 2);
     write_file("golden.yuv", "precious");
