@@ -1,0 +1,7 @@
+# File stimulus read from pictures and sequences made by ImageMagick and
+# ffmpeg, and the golden picture and sequence read back by the same tools.
+foreach(kind bmp yuv)
+  add_test(NAME interop_fileio_${kind}
+           COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/fileio_${kind}.sh $<TARGET_FILE:veldax-gen>)
+  set_tests_properties(interop_fileio_${kind} PROPERTIES LABELS interop SKIP_RETURN_CODE 77)
+endforeach()
