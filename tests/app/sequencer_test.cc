@@ -363,6 +363,47 @@ TEST(SequencerRun, DefaultRandomRunIsTheSameEveryTime) {
     }
 }
 
+TEST(SequencerRun, KeyedConfigurations) {
+    struct Case {
+        const char* name;
+        std::string kvf;
+        std::vector<std::string> args;
+        size_t stimulus_bytes, golden_bytes;
+        std::string counters;
+    };
+    const Case cases[] = {
+        {"tiny frame, more than a thousand fields", "frame_width=4\nframe_height=2\n",
+         {"-d", "1005"}, 1005u * 16, 1005u * 16,
+         "INPUT_FRAMES      = 1005;OUTPUT_FRAMES     = 1005;TOTAL_INPUT       = 8040;"
+         "TOTAL_OUTPUT      = 8040;"},
+        // 4:2:2: 2*W*H words per field; fconvert gives 2N+1 golden frames.
+        {"4:2:2 with frame conversion",
+         "num_plane=3\nframe_width=6\nframe_height=4\nycbcr422=1\nfconvert=1\n", {"-g", "5"},
+         5u * 48 * 2, 11u * 48 * 2,
+         "INPUT_FRAMES      = 5;OUTPUT_FRAMES     = 11;TOTAL_INPUT       = 240;"
+         "TOTAL_OUTPUT      = 528;"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        write_file(dir.file("t.kvf"), c.kvf);
+        std::vector<std::string> args = {"t.kvf"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        auto r = run_veldax(dir.path(), args);
+        ASSERT_EQ(r.status, 0) << r.output;
+        EXPECT_EQ(read_file(dir.file("stimulus.dat")).size(), c.stimulus_bytes);
+        EXPECT_EQ(read_file(dir.file("golden.dat")).size(), c.golden_bytes);
+        std::string counters;
+        const std::string params = read_file(dir.file("params.v"));
+        for (const char* key : {"INPUT_FRAMES ", "OUTPUT_FRAMES ", "TOTAL_INPUT ", "TOTAL_OUTPUT "}) {
+            const size_t at = params.find(key);
+            ASSERT_NE(at, std::string::npos) << key;
+            counters += params.substr(at, params.find('\n', at) - at);
+        }
+        EXPECT_EQ(counters, c.counters);
+    }
+}
+
 TEST(SequencerRun, FullDiskFailsTheRun) {
     for (const char* name : {"golden.dat", "stimulus.dat"}) {
         SCOPED_TRACE(name);
