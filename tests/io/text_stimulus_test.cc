@@ -223,3 +223,21 @@ TEST(TextStimulus, UnwritableStimulusFails) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TextStimulusRun, BadLineStopsTheWholeRun) {
+    TempDir dir;
+    write_file(dir.file("c.kvf"), "num_plane=1\nframe_width=2\nframe_height=2\n");
+    write_file(dir.file("pic.txt"), "1\n2\n3x\n4\n");
+    const auto r = veldax_test::run_veldax(dir.path(), {"c.kvf", "-l", "pic.txt"});
+    EXPECT_EQ(r.status, 5);
+    EXPECT_EQ(r.output,
+              "pic.txt line 3: \"3x\" is not a hexadecimal number\n"
+              "Failed to generate stimulus data\n");
+    EXPECT_EQ(veldax_test::read_file(dir.file("stimulus.dat")), "01\n02\n");
+    EXPECT_EQ(veldax_test::read_file(dir.file("golden.dat")), "");
+    EXPECT_FALSE(veldax_test::file_exists(dir.file("params.v")));
+}
+
+}  // namespace
