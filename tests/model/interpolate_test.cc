@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "config/model.h"
@@ -131,41 +132,57 @@ TEST(InterpolateFrame, EveryPlaneAndOnlyTheGivenBufferIsWritten) {
 // The row path must give what the per-sample dispatch gives, for every method.
 TEST(InterpolateFrame, RowPathMatchesPerSampleDispatch) {
     const int32_t width = 9, height = 7;
-    for (int32_t method : {weave, bobe, bobo}) {
-        for (int32_t parity : {0, 1}) {
-            SCOPED_TRACE(testing::Message() << "method " << method << " parity " << parity);
-            SmallModel s(width, height, 3);
-            uint32_t state = 12345;
-            for (int32_t b = 0; b < 2; ++b)
-                for (int32_t p = 0; p < 3; ++p)
-                    for (int32_t y = 0; y < height; ++y)
-                        for (int32_t x = 0; x < width; ++x) {
-                            state = state * 1103515245u + 12345u;
-                            s.set(b, p, y, x, static_cast<int32_t>((state >> 16) % 256));
-                        }
-            s.m.fill_borders(s.m.field_store[0], 0);
-            s.m.fill_borders(s.m.field_store[1], 0);
-            s.m.method_now = method;
-            s.m.th0_now = 0;
-            s.m.th1_now = 20;
-            s.m.th2_now = 60;
-            s.m.interpolate_frame(1, parity, 0);
-            // The per-sample reference, plane by plane in the same order (the
-            // inter method records motion on plane 0 that later planes read).
-            const int32_t keep = method == bobe ? 0 : method == bobo ? 1 : parity;
-            for (int32_t p = 0; p < 3; ++p) {
-                const PixelPlane& cur = s.m.field_store[1][p];
-                const PixelPlane& prev = s.m.field_store[0][p];
-                for (int32_t i = 0; i < height; ++i)
-                    for (int32_t j = 0; j < width; ++j) {
-                        const int32_t r = s.m.pad_top + i, c = s.m.pad_left + j;
-                        const bool kept = i % 2 == keep || i == height - 1;
-                        const int32_t want =
-                            kept ? cur[r][c] : s.m.interpolate_sample(cur, prev, r, c, p);
-                        ASSERT_EQ(s.m.frame_store[1][p][i][j], want)
-                            << "plane " << p << " row " << i << " col " << j;
-                    }
-            }
+    struct Variant {
+        int32_t method, parity;
+        uint8_t shared_motion;  // 4:4:4: later planes reuse plane 0's motion
+    };
+    std::vector<Variant> variants;
+    for (int32_t method : {weave, bobe, bobo, intra, inter})
+        for (int32_t parity : {0, 1})
+            for (uint8_t shared : {0, 1}) variants.push_back({method, parity, shared});
+    for (const Variant& v : variants) {
+        const int32_t method = v.method, parity = v.parity;
+        SCOPED_TRACE(testing::Message() << "method " << method << " parity " << parity
+                                        << " shared motion " << int{v.shared_motion});
+        SmallModel s(width, height, 3);
+        s.m.ycbcr444 = v.shared_motion;
+        // Current field random; the previous one close to it on the left
+        // (slow and medium motion) and unrelated on the right (fast).
+        uint32_t state = 12345;
+        auto draw = [&] {
+            state = state * 1103515245u + 12345u;
+            return static_cast<int32_t>((state >> 16) % 256);
+        };
+        for (int32_t p = 0; p < 3; ++p)
+            for (int32_t y = 0; y < height; ++y)
+                for (int32_t x = 0; x < width; ++x) {
+                    const int32_t now = draw();
+                    const int32_t near = std::clamp(now + draw() % 9 - 4, 0, 255);
+                    s.set(1, p, y, x, now);
+                    s.set(0, p, y, x, x < 5 ? near : draw());
+                }
+        s.m.fill_borders(s.m.field_store[0], 0);
+        s.m.fill_borders(s.m.field_store[1], 0);
+        s.m.method_now = method;
+        s.m.th0_now = 0;
+        s.m.th1_now = 20;
+        s.m.th2_now = 60;
+        s.m.interpolate_frame(1, parity, 0);
+        // The per-sample reference, plane by plane in the same order (the
+        // inter method records motion on plane 0 that later planes read).
+        const int32_t keep = method == bobe ? 0 : method == bobo ? 1 : parity;
+        for (int32_t p = 0; p < 3; ++p) {
+            const PixelPlane& cur = s.m.field_store[1][p];
+            const PixelPlane& prev = s.m.field_store[0][p];
+            for (int32_t i = 0; i < height; ++i)
+                for (int32_t j = 0; j < width; ++j) {
+                    const int32_t r = s.m.pad_top + i, c = s.m.pad_left + j;
+                    const bool kept = i % 2 == keep || i == height - 1;
+                    const int32_t want =
+                        kept ? cur[r][c] : s.m.interpolate_sample(cur, prev, r, c, p);
+                    ASSERT_EQ(s.m.frame_store[1][p][i][j], want)
+                        << "plane " << p << " row " << i << " col " << j;
+                }
         }
     }
 }
