@@ -62,7 +62,7 @@ struct Thresholds {
 // Planes above 0 of 4:2:2 and 4:4:4 data: the motion values plane 0 stored.
 // Kept out of line so that the compiler honours the restrict qualifiers (it
 // drops them once the loop is inlined and then gives up on vector code).
-[[gnu::noinline]] void inter_row_reusing_motion(
+VELDAX_ROW_CLONES [[gnu::noinline]] void inter_row_reusing_motion(
     const int32_t* __restrict u, const int32_t* __restrict m, const int32_t* __restrict d,
     const int32_t* __restrict pu, const int32_t* __restrict pm, const int32_t* __restrict pd,
     const int32_t* __restrict motion_row, int32_t* __restrict out, int32_t width, Thresholds th) {
@@ -72,7 +72,7 @@ struct Thresholds {
 }
 
 // Every other plane: measure the motion of each position and store it.
-[[gnu::noinline]] void inter_row_measuring_motion(
+VELDAX_ROW_CLONES [[gnu::noinline]] void inter_row_measuring_motion(
     const int32_t* __restrict u, const int32_t* __restrict m, const int32_t* __restrict d,
     const int32_t* __restrict pu, const int32_t* __restrict pm, const int32_t* __restrict pd,
     int32_t* __restrict motion_row, int32_t* __restrict out, int32_t width, Thresholds th) {

@@ -16,7 +16,7 @@ namespace {
 
 // Kept out of line so that the compiler honours the restrict qualifiers and
 // emits vector code without run-time overlap checks.
-[[gnu::noinline]] void intra_row(const int32_t* __restrict up, const int32_t* __restrict mid,
+VELDAX_ROW_CLONES [[gnu::noinline]] void intra_row(const int32_t* __restrict up, const int32_t* __restrict mid,
                                  const int32_t* __restrict down, int32_t* __restrict out,
                                  int32_t width, int32_t max_value) {
     for (int32_t j = 0; j < width; ++j)

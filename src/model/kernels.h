@@ -19,6 +19,15 @@
 #include <algorithm>
 #include <cstdint>
 
+// Row loops of the model are built twice on x86-64, for AVX2 and for the
+// baseline instruction set, and the loader picks the one the processor runs.
+// Integer arithmetic gives the same bits either way.
+#if defined(__x86_64__) && defined(__GNUC__) && defined(__linux__)
+#define VELDAX_ROW_CLONES [[gnu::target_clones("avx2", "default")]]
+#else
+#define VELDAX_ROW_CLONES
+#endif
+
 // Mean of two samples with a half rounded up: (p + q + 1) / 2, the division
 // truncating toward zero as C++ integer division does.
 static inline int32_t rounded_mean(int32_t p, int32_t q) {
