@@ -151,14 +151,4 @@ TEST(SyntheticField, SmallerFrameWritesItsOwnCornerButFillsTheWholeField) {
     EXPECT_EQ(s.m.total_input, 16);
 }
 
-TEST(SyntheticField, WriteFailureIsReported) {
-    Synthetic s(4, 2, 1, true);
-    s.ready();
-    FILE* full = std::fopen("/dev/full", "wb");
-    ASSERT_NE(full, nullptr);
-    std::setvbuf(full, nullptr, _IONBF, 0);
-    EXPECT_TRUE(s.m.fill_synthetic_field(full, s.m.field_store[0], 0));
-    std::fclose(full);
-}
-
 }  // namespace

@@ -109,26 +109,6 @@ TEST(InterpolateFrame, LastRowOfTheFrameIsAlwaysKept) {
     EXPECT_EQ(s.column0(0), (std::vector<int32_t>{0, 10, 20, 30, 40, 50}));
 }
 
-TEST(InterpolateFrame, EveryPlaneAndOnlyTheGivenBufferIsWritten) {
-    SmallModel s(2, 4, 3);
-    for (int32_t p = 0; p < 3; ++p)
-        for (int32_t y = 0; y < 4; ++y)
-            for (int32_t x = 0; x < 2; ++x) {
-                s.set(1, p, y, x, 100 * p + 2 * y);       // 0,2,4,6 (+100p)
-                s.set(0, p, y, x, 7);                     // previous field, untouched
-            }
-    s.m.fill_borders(s.m.field_store[1], 0);
-    s.m.method_now = bobe;
-    s.m.interpolate_frame(1, 0, 0);
-    for (int32_t p = 0; p < 3; ++p) {
-        SCOPED_TRACE(p);
-        // Row 1 = (0+4+1)/2 = 2; row 3 kept as the last row.
-        EXPECT_EQ(s.column0(1, p), (std::vector<int32_t>{100 * p, 100 * p + 2, 100 * p + 4,
-                                                         100 * p + 6}));
-        EXPECT_EQ(s.column0(0, p), (std::vector<int32_t>{0, 0, 0, 0}));
-    }
-}
-
 // The row path must give what the per-sample dispatch gives, for every method.
 TEST(InterpolateFrame, RowPathMatchesPerSampleDispatch) {
     const int32_t width = 9, height = 7;
