@@ -6,6 +6,7 @@
 
 #include "config/model.h"
 #include "io/file_stimulus.h"
+#include "io/sample_count.h"
 #include "io/word_stream.h"
 
 namespace {
@@ -233,7 +234,8 @@ bool DeinterlacerModel::read_bmp_stimulus(FILE* stimulus, PixelPlane* planes) {
             if (!write_words(stimulus, planes[p][pad_top + j] + pad_left,
                              static_cast<size_t>(frame_width)))
                 return true;
-        add_saturating(total_input, int64_t{frame_width} * frame_height);
+        if (!add_sample_count(total_input, int64_t{frame_width} * frame_height, "TOTAL_INPUT"))
+            return true;
     }
     return false;
 }

@@ -33,12 +33,6 @@ enum TextLineKind : int32_t {
 // (however large the number or its exponent).
 TextLineKind text_line_value(const char* text, size_t len, int32_t max_value, int32_t* value);
 
-// total += n, held at INT32_MAX instead of overflowing.
-inline void add_saturating(int32_t& total, int64_t n) {
-    const int64_t sum = int64_t{total} + n;
-    total = sum > INT32_MAX ? INT32_MAX : static_cast<int32_t>(sum);
-}
-
 // Source index, within a 4:2:2 chroma plane, of the sample at row j, column k
 // of a frame w samples wide: floor(w*j/2) + floor(k/2).
 inline uint64_t chroma_index(int64_t w, int64_t j, int64_t k) {

@@ -5,6 +5,7 @@
 
 #include "config/model.h"
 #include "io/file_stimulus.h"
+#include "io/sample_count.h"
 #include "io/word_stream.h"
 
 void split_hex_digits(int32_t v, int32_t* digits, int32_t width) {
@@ -169,7 +170,10 @@ bool DeinterlacerModel::read_text_stimulus(FILE* stimulus, PixelPlane* planes) {
             failed = true;
             break;
         }
-        add_saturating(total_input, 1);
+        if (!add_sample_count(total_input, 1, "TOTAL_INPUT")) {
+            failed = true;
+            break;
+        }
 
         const int64_t p = m / area;
         const int64_t rest = m % area;

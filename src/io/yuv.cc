@@ -5,6 +5,7 @@
 
 #include "config/model.h"
 #include "io/file_stimulus.h"
+#include "io/sample_count.h"
 #include "io/word_stream.h"
 
 namespace {
@@ -63,7 +64,10 @@ bool DeinterlacerModel::read_yuv_frame(FILE* input, FILE* stimulus, PixelPlane* 
             *failed = true;
             return false;
         }
-        add_saturating(total_input, static_cast<int64_t>(area + 2 * half));
+        if (!add_sample_count(total_input, static_cast<int64_t>(area + 2 * half), "TOTAL_INPUT")) {
+            *failed = true;
+            return false;
+        }
         return true;
     }
 
@@ -80,7 +84,10 @@ bool DeinterlacerModel::read_yuv_frame(FILE* input, FILE* stimulus, PixelPlane* 
             *failed = true;
             return false;
         }
-        add_saturating(total_input, static_cast<int64_t>(area));
+        if (!add_sample_count(total_input, static_cast<int64_t>(area), "TOTAL_INPUT")) {
+            *failed = true;
+            return false;
+        }
     }
     return true;
 }

@@ -71,7 +71,9 @@ TEST(TextLine, ValueIsLeadingDecimalNumberSaturated) {
         int32_t v = -7;
         const TextLineKind kind = text_line_value(c.text, std::strlen(c.text), c.max, &v);
         EXPECT_EQ(kind, c.kind) << c.text;
-        if (c.kind == kTextLineValue) EXPECT_EQ(v, c.value) << c.text;
+        if (c.kind == kTextLineValue) {
+            EXPECT_EQ(v, c.value) << c.text;
+        }
     }
 }
 

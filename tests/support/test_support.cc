@@ -69,8 +69,13 @@ RunResult run_veldax(const std::string& dir, const std::vector<std::string>& arg
     TempDir capture;
     const std::string out_path = capture.file("output");
     std::string cmd = "cd " + quote(dir) + " && " + quote(VELDAX_BINARY);
-    for (const auto& a : args) cmd += " " + quote(a);
-    cmd += " >" + quote(out_path) + " 2>&1 </dev/null";
+    for (const auto& a : args) {
+        cmd.push_back(' ');
+        cmd.append(quote(a));
+    }
+    cmd.append(" >");
+    cmd.append(quote(out_path));
+    cmd.append(" 2>&1 </dev/null");
     const int raw = std::system(cmd.c_str());
     RunResult result;
     if (raw != -1 && WIFEXITED(raw)) result.status = WEXITSTATUS(raw);

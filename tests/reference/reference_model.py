@@ -1,0 +1,351 @@
+#!/usr/bin/env python3
+"""A second, independent model of synthetic generation ("-d" and "-g"),
+written plainly sample by sample, to check the program's "stimulus.dat",
+"golden.dat" and counters bit for bit over a matrix of small configurations.
+
+Usage: reference_model.py PATH/TO/veldax-gen
+Exits 0 when every configuration matches, 1 otherwise.
+"""
+import itertools
+import os
+import random
+import struct
+import subprocess
+import sys
+import tempfile
+
+WEAVE, BOBE, BOBO, INTRA, INTER = range(5)
+METHOD_WORDS = ["weave", "bobe", "bobo", "intra", "inter"]
+
+
+def cdiv(a, b):
+    """Integer division truncating toward zero, as in C."""
+    q = abs(a) // abs(b)
+    return q if (a >= 0) == (b >= 0) else -q
+
+
+def avg(p, q):
+    return cdiv(p + q + 1, 2)
+
+
+def median(values):
+    return sorted(values)[len(values) // 2]
+
+
+def band(centre, spread, value, max_value):
+    lo = centre - spread if centre - spread > 0 else 0
+    hi = centre + spread if centre + spread < max_value else max_value
+    return median([lo, hi, value])
+
+
+def directional(U, D):
+    # U, D: dicts offset -> sample, offsets -2..2
+    sv = abs(U[-1] - D[-1]) + abs(U[0] - D[0]) + abs(U[1] - D[1])
+    sf = abs(U[-2] - D[0]) + abs(U[-1] - D[1]) + abs(U[0] - D[2])
+    sr = abs(U[0] - D[-2]) + abs(U[1] - D[-1]) + abs(U[2] - D[0])
+    result, best = avg(U[0], D[0]), sv
+    if sf < best:
+        result, best = avg(U[-1], D[1]), sf
+    if sr < best:
+        result = avg(U[1], D[-1])
+    return result
+
+
+class Model:
+    def __init__(self, cfg, pattern, fields):
+        self.c = cfg
+        self.pattern = pattern
+        self.fields = fields
+        c = cfg
+        self.maxv = (1 << c["dwidth"]) - 1
+        fw, fh = c["frame_width"], c["frame_height"]
+        def sizes(key, full):
+            given = [c.get("%s_%d" % (key, k), -1) if c["dynamic"] else -1 for k in range(3)]
+            first = given[0] if given[0] >= 0 else full - 1
+            return [first] + [g if g >= 0 else first for g in given[1:]]
+
+        self.frmw = sizes("frmw", fw)
+        self.frmh = sizes("frmh", fh)
+        th = {}
+        for t, key in ((1, "interth1"), (2, "interth2")):
+            th[t] = [c[key]] * 3
+            for k in (1, 2):
+                v = c.get("th%d_%d" % (t, k), -1) if c["dynamic"] else -1
+                if v >= 0:
+                    th[t][k] = v
+        self.th1_table, self.th2_table = th[1], th[2]
+        P = c["num_plane"]
+        self.field = [[[[0] * (fw + 4) for _ in range(fh + 2)] for _ in range(P)] for _ in range(2)]
+        self.frame = [[[[0] * fw for _ in range(fh)] for _ in range(P)] for _ in range(2)]
+        self.motion = [[0] * fw for _ in range(fh)]
+        self.state = 1
+        self.stimulus = bytearray()
+        self.golden = bytearray()
+        self.total_input = 0
+        self.total_output = 0
+        self.output_frames = 0
+
+    @staticmethod
+    def slot(i):
+        # Entries 3 and on repeat entry 2.
+        return min(i, 2)
+
+    def draw(self):
+        self.state = (self.state * 214013 + 2531011) & 0xFFFFFFFF
+        return (self.state >> 16) & 0x7FFF
+
+    @staticmethod
+    def words(values):
+        return b"".join(struct.pack("<H", v & 0xFFFF) for v in values)
+
+    def fill(self, i, b):
+        c = self.c
+        fw, fh, P = c["frame_width"], c["frame_height"], c["num_plane"]
+        planes = self.field[b]
+        for p in range(P):
+            for j in range(fh):
+                for k in range(fw):
+                    if self.pattern:
+                        v = (i + p + j + k) % self.maxv
+                    else:
+                        v = int((self.draw() / 32767.0) * float(self.maxv))
+                        v = max(min(v, self.maxv), 0)
+                    planes[p][1 + j][2 + k] = v
+        if c["ycbcr422"]:
+            for p in (1, 2):
+                for j in range(fh):
+                    for k in range(1, fw, 2):
+                        planes[p][1 + j][2 + k] = planes[p][1 + j][2 + k - 1]
+        s = self.slot(i)
+        W, H = self.frmw[s] + 1, self.frmh[s] + 1
+        for p in range(P):
+            if c["ycbcr422"] and p >= 1:
+                out = [0] * (W * H)
+                for j in range(H):
+                    for k in range(W):
+                        out[j * W // 2 + k // 2] = planes[p][1 + j][2 + k]
+                out = out[: W * H // 2]
+            else:
+                out = [planes[p][1 + j][2 + k] for j in range(H) for k in range(W)]
+            self.stimulus += self.words(out)
+            self.total_input += len(out)
+
+    def borders(self, b, i):
+        s = self.slot(i)
+        w, h = self.frmw[s] + 1, self.frmh[s] + 1
+        W, H = 2 + w + 2, 1 + h + 1
+        for plane in self.field[b]:
+            for col in range(W):
+                plane[0][col] = plane[2][col]
+                plane[H - 1][col] = plane[H - 2 - 1][col]
+            for r in range(H):
+                for k in range(2):
+                    plane[r][k] = plane[r][2]
+                    plane[r][W - 1 - k] = plane[r][W - 2 - 1]
+
+    def intra_sample(self, cur, r, c):
+        U = {x: cur[r - 1][c + x] for x in range(-2, 3)}
+        M = {x: cur[r][c + x] for x in range(-1, 2)}
+        D = {x: cur[r + 1][c + x] for x in range(-2, 3)}
+        v = directional(U, D)
+        ec = abs(avg(U[0], D[0]) - M[0])
+        es = cdiv(abs(avg(U[-1], D[-1]) - M[-1]) + abs(avg(U[1], D[1]) - M[1]), 2)
+        e = max(ec, es)
+        m3 = median([U[0], M[0], D[0]])
+        m5 = median([U[-1], U[1], D[-1], D[1], M[0]])
+        cv = band(M[0], e, v, self.maxv)
+        return median([m3, m5, cv])
+
+    def inter_sample(self, cur, oth, r, c, plane, th):
+        U = {x: cur[r - 1][c + x] for x in range(-2, 3)}
+        M = {x: cur[r][c + x] for x in range(-1, 2)}
+        D = {x: cur[r + 1][c + x] for x in range(-2, 3)}
+        Up = {x: oth[r - 1][c + x] for x in range(-1, 2)}
+        Mp = {x: oth[r][c + x] for x in range(-1, 2)}
+        Dp = {x: oth[r + 1][c + x] for x in range(-1, 2)}
+        v = directional(U, D)
+        if (self.c["ycbcr422"] or self.c["ycbcr444"]) and plane > 0:
+            m = self.motion[r - 1][c - 2]
+        else:
+            m = sum(abs(cur[r + y][c + x] - oth[r + y][c + x]) for y in (-1, 0, 1) for x in (-1, 0, 1))
+            self.motion[r - 1][c - 2] = m
+        th0, th1, th2 = th
+        if m < th0:
+            return M[0]
+        B = avg(U[0], D[0])
+
+        def spread(X, Y):
+            g = [abs(X[0] - Y[0])]
+            for a in (1, 3, 5):
+                g.append(cdiv(abs(X[a] - Y[a]) + abs(X[a + 1] - Y[a + 1]) + 1, 2))
+            return max(g)
+
+        if m < th1:
+            X = [0, U[-1], Up[-1], U[0], Up[0], U[1], Up[1]]
+            Y = [0, D[-1], Dp[-1], D[0], Dp[0], D[1], Dp[1]]
+            return band(B, spread(X, Y), M[0], self.maxv)
+        if m < th2:
+            T = avg(M[0], Mp[0])
+            mid3 = median([U[0], D[0], T])
+            mid5 = median([U[0], D[0], avg(U[-1], D[-1]), avg(U[1], D[1]), T])
+            return median([mid3, mid5, M[0]])
+        X = [M[0], M[-1], M[1], U[0], D[0], B, B]
+        Y = [Mp[0], Mp[-1], Mp[1], Up[0], Dp[0], M[0], Mp[0]]
+        return band(B, spread(X, Y), v, self.maxv)
+
+    def interpolate(self, b, parity, frame, th):
+        c = self.c
+        method = c["dmethod"]
+        keep = 0 if method == BOBE else 1 if method == BOBO else parity
+        last = self.frmh[self.slot(frame)]
+        for p in range(c["num_plane"]):
+            cur, oth, out = self.field[b][p], self.field[1 - b][p], self.frame[b][p]
+            for i in range(c["frame_height"]):
+                r = 1 + i
+                for j in range(c["frame_width"]):
+                    col = 2 + j
+                    if i % 2 == keep or i == last or method == WEAVE:
+                        v = cur[r][col]
+                    elif method in (BOBE, BOBO):
+                        v = avg(cur[r - 1][col], cur[r + 1][col])
+                    elif method == INTRA:
+                        v = self.intra_sample(cur, r, col)
+                    else:
+                        v = self.inter_sample(cur, oth, r, col, p, th)
+                    out[i][j] = v
+
+    def write_golden(self, b, frame):
+        c = self.c
+        s = self.slot(frame)
+        w, h = self.frmw[s] + 1, self.frmh[s] + 1
+        planes = self.frame[b]
+        count = 0
+        if not c["ycbcr422"]:
+            for p in range(c["num_plane"]):
+                self.golden += self.words([planes[p][y][x] for y in range(h) for x in range(w)])
+                if not c["parallel"] or p == 0:
+                    count += w * h
+        else:
+            self.golden += self.words([planes[0][y][x] for y in range(h) for x in range(w)])
+            count += w * h
+            for p in (1, 2):
+                out = [0] * (w * h // 2)
+                for y in range(h):
+                    for k in range(w // 2):
+                        out[y * w // 2 + k] = planes[p][y][2 * k]
+                self.golden += self.words(out)
+                if not c["parallel"]:
+                    count += h * (w // 2)
+        self.total_output += count
+        self.output_frames += 1
+
+    def run(self):
+        c = self.c
+        convert = c["initfield"] if c["copyframe"] else 1 - c["initfield"]
+        for i in range(self.fields):
+            s = self.slot(i)
+            th = (c["interth0"], self.th1_table[s], self.th2_table[s])
+            b = i % 2
+            self.fill(i, b)
+            self.borders(b, i)
+            self.interpolate(b, c["initfield"], i, th)
+            self.write_golden(b, i)
+            if c["fconvert"]:
+                if i == 0:
+                    self.interpolate(b, convert, 0, th)
+                    self.write_golden(b, 0)
+                self.interpolate(b, convert, i, th)
+                self.write_golden(b, i)
+
+
+BASE = dict(num_plane=1, frame_width=8, frame_height=6, dmethod=0, ycbcr422=0, ycbcr444=0,
+            parallel=0, initfield=0, dynamic=0, fconvert=0, copyframe=0, interth0=0,
+            interth1=90, interth2=180, dwidth=8)
+
+
+def kvf_text(cfg):
+    lines = []
+    for key, value in cfg.items():
+        if key == "dmethod":
+            value = METHOD_WORDS[value]
+        lines.append("%s=%s" % (key, value))
+    return "\n".join(lines) + "\n"
+
+
+def configurations():
+    rng = random.Random(7)
+    cases = []
+    for method, layout, initfield, conv in itertools.product(
+            range(5), ("mono", "422", "444", "planes3"), (0, 1), ("none", "fconvert", "copy")):
+        cfg = dict(BASE, dmethod=method, initfield=initfield)
+        if layout != "mono":
+            cfg.update(num_plane=3)
+        if layout == "422":
+            cfg.update(ycbcr422=1, frame_width=rng.choice((6, 7, 8)))
+        if layout == "444":
+            cfg.update(ycbcr444=1)
+        if conv != "none":
+            cfg.update(fconvert=1, copyframe=1 if conv == "copy" else 0)
+        cfg.update(dwidth=rng.choice((3, 8, 10)), frame_height=rng.choice((5, 6)),
+                   parallel=rng.choice((0, 1)))
+        if method == INTER:
+            cfg.update(interth0=rng.choice((0, 3)), interth1=rng.choice((10, 40, 90)),
+                       interth2=rng.choice((60, 180, 20)))
+        cases.append(cfg)
+    # Per-frame sizes and thresholds.
+    for method in (INTRA, INTER, BOBO):
+        cfg = dict(BASE, dmethod=method, dynamic=1, frame_width=9, frame_height=7,
+                   frmw_0=6, frmh_0=4, frmw_1=8, frmh_2=2, th1_1=5, th2_1=30, th2_2=0)
+        cases.append(cfg)
+        cases.append(dict(cfg, num_plane=3, ycbcr422=1, fconvert=1, initfield=1))
+    return cases
+
+
+def main():
+    binary = os.path.abspath(sys.argv[1])
+    failures = 0
+    runs = 0
+    runs_wanted = [(cfg, (("-d", 5), ("-g", 4))) for cfg in configurations()]
+    # Past the end of the per-frame tables.
+    runs_wanted.append((dict(BASE, dmethod=INTER, frame_width=4, frame_height=3, dynamic=1,
+                             frmh_2=1, th1_2=2, th2_2=20), (("-g", 1003),)))
+    for n, (cfg, switches) in enumerate(runs_wanted):
+        for switch, fields in switches:
+            runs += 1
+            model = Model(cfg, switch == "-d", fields)
+            model.run()
+            with tempfile.TemporaryDirectory() as d:
+                with open(os.path.join(d, "cfg.kvf"), "w") as f:
+                    f.write(kvf_text(cfg))
+                proc = subprocess.run([binary, "cfg.kvf", switch, str(fields)], cwd=d,
+                                      capture_output=True, text=True)
+                problems = []
+                if proc.returncode != 0:
+                    problems.append("exit %d: %s" % (proc.returncode, proc.stdout.strip()))
+                else:
+                    stim = open(os.path.join(d, "stimulus.dat"), "rb").read()
+                    gold = open(os.path.join(d, "golden.dat"), "rb").read()
+                    params = open(os.path.join(d, "params.v")).read()
+                    if stim != bytes(model.stimulus):
+                        problems.append("stimulus.dat differs")
+                    if gold != bytes(model.golden):
+                        at = next((i for i in range(min(len(gold), len(model.golden)))
+                                   if gold[i] != model.golden[i]), min(len(gold), len(model.golden)))
+                        problems.append("golden.dat differs at byte %d (sizes %d, %d)"
+                                        % (at, len(gold), len(model.golden)))
+                    for name, value in (("TOTAL_INPUT", model.total_input),
+                                        ("TOTAL_OUTPUT", model.total_output),
+                                        ("OUTPUT_FRAMES", model.output_frames)):
+                        line = "parameter %-18s= %d;" % (name, value)
+                        if line not in params:
+                            problems.append("params.v lacks '%s'" % line)
+                if problems:
+                    failures += 1
+                    print("configuration %d %s %d: %s\n  %s" % (n, switch, fields, cfg,
+                                                               "; ".join(problems)))
+    print("%d passed, %d failed" % (runs - failures, failures))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
