@@ -4,9 +4,13 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 OUT ?= out
 CONFIG ?= examples/default.kvf
 
-.PHONY: all build run test sanitize bench clean
+.PHONY: all program build run test sanitize bench clean
 
 all: build
+
+program:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(BUILD) -j $(JOBS) --target veldax-gen
 
 build:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
@@ -14,7 +18,7 @@ build:
 
 # A ramp run ("-d") of the example configuration inside $(OUT), never in the
 # repository itself, then the files it wrote with their sizes.
-run: build
+run: program
 	@if [ "$(abspath $(OUT))" = "$(CURDIR)" ]; then \
 	  echo "OUT must name a folder other than the repository root"; exit 1; fi
 	mkdir -p $(OUT)
