@@ -1,5 +1,4 @@
-# File stimulus read from pictures and sequences made by ImageMagick and
-# ffmpeg, and the golden picture and sequence read back by the same tools.
+# Pictures and sequences made by ImageMagick and ffmpeg, and read back by them.
 foreach(kind bmp yuv)
   add_test(NAME interop_fileio_${kind}
            COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/fileio_${kind}.sh $<TARGET_FILE:veldax-gen>)
