@@ -1,0 +1,160 @@
+// Intra and inter rebuilding: worked and random windows, rows against samples, a "-d" run.
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <array>
+#include <random>
+#include <vector>
+#include "model/kernels.h"
+#include "support/model_fixture.h"
+#include "support/test_support.h"
+
+using namespace veldax_test;
+
+using Row = std::vector<int32_t>;   // five columns, offsets -2..+2
+using Window = std::array<Row, 6>;  // current rows above, own, below; then the other buffer's
+static const int32_t* c(const Row& r) { return r.data() + 2; }
+static int32_t intra_of(const int32_t* u, const int32_t* m, const int32_t* d, int32_t max_value) {
+    return intra_filter(u, m, d, directional_average(u, d), max_value);
+}
+
+// Medians against a sort; intra results, medians of medians of the samples at
+// offsets -1..+1, lie inside 0..max_value and their range; flat windows stay.
+TEST(Kernels, RandomWindows) {
+    std::mt19937 rng(20240611);
+    for (int32_t mx : {1, 255, 65535})
+        for (int i = 0; i < 40000; ++i) {
+            const int32_t special[] = {INT32_MIN, INT32_MAX, 0, mx, mx - 1};
+            std::array<int32_t, 5> v;
+            for (auto& x : v) x = rng() % 2 ? special[rng() % 5] : static_cast<int32_t>(rng());
+            auto s = v;
+            std::sort(s.begin(), s.begin() + 3);
+            ASSERT_EQ(median3(v[0], v[1], v[2]), s[1]) << v[0] << " " << v[1] << " " << v[2];
+            std::sort(s.begin(), s.end());
+            ASSERT_EQ(median5(v[0], v[1], v[2], v[3], v[4]), s[2]) << v[3] << " " << v[4];
+            int32_t w[15];  // rows above, own and below, five columns each
+            for (auto& x : w) x = static_cast<int32_t>(rng() % (mx + 1u));
+            const int32_t r = intra_of(w + 2, w + 7, w + 12, mx);
+            const auto [lo, hi] = std::minmax({w[1], w[2], w[3], w[7], w[11], w[12], w[13]});
+            ASSERT_TRUE(r >= 0 && r <= mx && r >= lo && r <= hi) << r << " max " << mx;
+            const Row flat(5, w[0]);
+            ASSERT_EQ(intra_of(c(flat), c(flat), c(flat), mx), w[0]);
+        }
+}
+
+// Inter.  Slow: m = 20, band 85..105.  Medium: own rows differ by 50 in three columns,
+// m = 150; medium gives 85, slow 110, fast 70.  Fast on the first picture: m = 850,
+// v = 200, band 0..210.  Still: m = 0, band 100..100.
+const Row kZ(5, 0), k100(5, 100), kBump{100, 100, 120, 100, 100}, kU{30, 40, 50, 60, 70},
+    kD{70, 80, 90, 100, 110};
+const Window kSlow{Row(5, 90), kBump, k100, Row(5, 90), k100, k100};
+const Window kMedium{kU, Row{90, 100, 110, 120, 130}, kD, kU, Row{40, 50, 60, 70, 80}, kD};
+const Window kFast{Row{10, 10, 10, 200, 200}, Row(5, 10), Row{10, 200, 200, 200, 200}, kZ, kZ, kZ};
+const Window kStill{k100, kBump, k100, k100, kBump, k100};
+
+TEST(WorkedWindows, IntraAndInter) {
+    // Rising diagonal cheapest: v = 200, e = max(95, 285 / 2 = 142), band 0..152.  Tie
+    // of diagonals at 0 (vertical 200): falling wins, 0 (rising gives 100).  Costs all
+    // 50: vertical 25 wins (diagonals 0).  Outlier: e = 150, band 100..255.  Last: v =
+    // 255, e = 55, band 145..255 reaches max_value exactly; m3 = 255, m5 = 200 -> 255.
+    struct Intra { Row u, m, d; int32_t average, result; };
+    const Intra intra_cases[] = {
+        {{10, 10, 10, 200, 200}, Row(5, 10), {10, 200, 200, 200, 200}, 200, 152},
+        {{0, 0, 0, 100, 0}, Row(5, 0), {0, 100, 0, 0, 0}, 0, 0},
+        {{0, 0, 50, 0, 0}, Row(5, 0), Row(5, 0), 25, 0},
+        {Row(5, 100), {100, 100, 250, 100, 100}, Row(5, 100), 100, 100},
+        {{200, 200, 255, 200, 200}, Row(5, 200), {200, 200, 255, 200, 200}, 255, 255},
+    };
+    for (const auto& t : intra_cases) {
+        EXPECT_EQ(directional_average(c(t.u), c(t.d)), t.average) << t.result;
+        EXPECT_EQ(intra_of(c(t.u), c(t.m), c(t.d), 255), t.result) << t.average;
+    }
+    struct Inter { Window w; int32_t th0, th1, th2, motion, expected; };
+    const Inter inter_cases[] = {
+        {kSlow, 0, 90, 180, 20, 105}, {kMedium, 0, 90, 180, 150, 85}, {kFast, 0, 90, 180, 850, 200},
+        {kStill, 0, 90, 180, 0, 100}, {kStill, 1, 90, 180, 0, 120},  // th0 = 1: weave
+        {kMedium, 0, 150, 180, 150, 85}, {kMedium, 0, 90, 150, 150, 70},  // m = th1, m = th2
+    };
+    for (const auto& t : inter_cases) {
+        TestModel tm(5, 3);
+        ASSERT_TRUE(tm.ready());
+        DeinterlacerModel& m = tm.m;
+        for (int i = 0; i < 6; ++i) tm.set_row(i / 3, 0, i % 3, t.w[i]);
+        m.th0_now = t.th0, m.th1_now = t.th1, m.th2_now = t.th2;
+        const PixelPlane &cur = m.field_store[0][0], &oth = m.field_store[1][0];
+        EXPECT_EQ(m.inter_sample(cur, oth, m.pad_top + 1, m.pad_left + 2, 0), t.expected);
+        EXPECT_EQ((*m.motion_store)[1][2], t.motion) << t.expected;
+    }
+}
+
+// Outputs of every row of every plane, per row or per sample, then the motion plane.
+static std::vector<int32_t> run_pass(DeinterlacerModel& m, bool inter, bool rows) {
+    const PixelPlane& mp = *m.motion_store;
+    std::fill(mp.data, mp.data + mp.height * mp.width, -7);
+    std::vector<int32_t> result;
+    for (int32_t p = 0; p < m.num_plane; ++p)
+        for (int32_t r = m.pad_top; r < m.pad_top + m.active_height; ++r) {
+            const PixelPlane &cur = m.field_store[0][p], &oth = m.field_store[1][p];
+            std::vector<int32_t> out(m.active_width, -1);
+            if (rows && inter) m.inter_line(cur, oth, r, p, m.active_width, out.data());
+            if (rows && !inter) m.intra_line(cur, r, m.active_width, out.data());
+            for (int32_t j = 0; !rows && j < m.active_width; ++j)
+                out[j] = inter ? m.inter_sample(cur, oth, r, m.pad_left + j, p)
+                               : m.intra_sample(cur, oth, r, m.pad_left + j);
+            result.insert(result.end(), out.begin(), out.end());
+        }
+    result.insert(result.end(), mp.data, mp.data + mp.height * mp.width);
+    return result;
+}
+
+// Widths 1, 5, 17; sample widths 1, 8, 16; modes 1 plane, 3, 3 of 4:2:2, 3 of 4:4:4;
+// current planes (borders too) of 0, max, max - 1, a mix of those, or random; the
+// other buffer mostly copies the current one.
+TEST(RowVersions, MatchPerSampleVersions) {
+    std::mt19937 rng(4321);
+    for (int32_t width : {1, 5, 17})
+        for (int32_t dwidth : {1, 8, 16})
+            for (int n = 0; n < 20; ++n) {
+                const int mode = n / 5, pattern = n % 5;
+                SCOPED_TRACE(testing::Message() << width << " " << dwidth << " " << n);
+                TestModel tm(width, 4, mode ? 3 : 1, dwidth);
+                ASSERT_TRUE(tm.ready());
+                DeinterlacerModel& m = tm.m;
+                m.ycbcr422 = mode == 2, m.ycbcr444 = mode == 3;
+                const int32_t mx = m.max_value, pick[] = {0, mx, mx - 1};
+                auto sample = [&](int k) {
+                    return k < 3 ? pick[k] : k == 3 ? pick[rng() % 3] : int32_t(rng() % (mx + 1u));
+                };
+                for (int32_t p = 0; p < m.num_plane; ++p)
+                    for (int32_t i = 0; i < m.padded_height * m.padded_width; ++i) {
+                        const int32_t s = m.field_store[0][p].data[i] = sample(pattern);
+                        m.field_store[1][p].data[i] = rng() % 3 ? s : sample(4);
+                    }
+                EXPECT_EQ(run_pass(m, false, true), run_pass(m, false, false));
+                for (int32_t th1 : {0, mx, 2 * mx, 4 * mx}) {  // the last above th2
+                    m.th0_now = th1 / 2, m.th1_now = th1, m.th2_now = 3 * mx;
+                    ASSERT_EQ(run_pass(m, true, true), run_pass(m, true, false)) << th1;
+                }
+            }
+}
+
+// 6 x 4, three 8-bit 4:2:2 planes, thresholds 0, 28, 200; the "-d" ramp holds i + p +
+// j + k at field i, plane p, row j, column k (chroma words: even columns).  Field 0,
+// row 1, other buffer zero: plane 0 motion 12, 18, 27, 36, 45, 51, so slow (the own
+// sample) then medium, e.g. k = 3: T = 2, mid3 = median(3, 5, 2) = 3, mid5 = median(3,
+// 5, 3, 5, 2) = 3.  Chroma reuses it: column 2 slow (its own 30 would give medium, 3),
+// column 4 medium (Cb T = 3, mid3 = mid5 = 5).  Later fields: motion 9, slow, the ramp.
+TEST(InterEndToEnd, RampThroughThreePlanesOf422) {
+    TempDir dir;
+    write_file(dir.file("i.kvf"), "num_plane=3\nframe_width=6\nframe_height=4\ndmethod=inter\n"
+                                  "ycbcr422=1\ndwidth=8\ninterth0=0\ninterth1=28\ninterth2=200\n");
+    const RunResult run = run_veldax(dir.path(), {"i.kvf", "-d"});
+    ASSERT_EQ(run.status, 0) << run.output;
+    std::vector<int> expected;
+    for (int f = 0; f < 3; ++f)
+        for (int p = 0; p < 3; ++p)
+            for (int j = 0; j < 4; ++j)
+                for (int k = 0; k < 6; k += p ? 2 : 1) expected.push_back(f + p + j + k);
+    // Field 0, row 1: luma 1 2 3 3 4 5, Cb 2 4 5, Cr 3 5 6.
+    expected[9] = 3, expected[10] = 4, expected[11] = 5, expected[29] = 5, expected[41] = 6;
+    EXPECT_EQ(words_of(read_file(dir.file("golden.dat"))), expected);
+}
