@@ -286,7 +286,7 @@ def configurations():
             cfg.update(ycbcr444=1)
         if conv != "none":
             cfg.update(fconvert=1, copyframe=1 if conv == "copy" else 0)
-        cfg.update(dwidth=rng.choice((3, 8, 10)), frame_height=rng.choice((5, 6)),
+        cfg.update(dwidth=rng.choice((2, 3, 8, 10)), frame_height=rng.choice((5, 6)),
                    parallel=rng.choice((0, 1)))
         if method == INTER:
             cfg.update(interth0=rng.choice((0, 3)), interth1=rng.choice((10, 40, 90)),
