@@ -43,80 +43,65 @@ struct BenchModel {
     bool ok() const { return m.field_store != nullptr && m.motion_store != nullptr; }
 };
 
-void BM_IntraLine(benchmark::State& state) {
-    BenchModel bm;
+// Times `row`, which fills out[0..kWidth), once per iteration.
+template <class Row>
+void run_rows(benchmark::State& state, const BenchModel& bm, Row row) {
     if (!bm.ok()) return state.SkipWithError("allocation failed");
     std::vector<int32_t> out(kWidth);
-    const PixelPlane& cur = bm.m.field_store[0][0];
     for (auto _ : state) {
-        bm.m.intra_line(cur, 3, kWidth, out.data());
+        row(out.data());
         benchmark::DoNotOptimize(out.data());
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * kWidth);
+}
+
+void BM_IntraLine(benchmark::State& state) {
+    BenchModel bm;
+    run_rows(state, bm, [&](int32_t* out) {
+        bm.m.intra_line(bm.m.field_store[0][0], 3, kWidth, out);
+    });
 }
 BENCHMARK(BM_IntraLine);
 
 void BM_IntraSample(benchmark::State& state) {
     BenchModel bm;
-    if (!bm.ok()) return state.SkipWithError("allocation failed");
-    std::vector<int32_t> out(kWidth);
-    const PixelPlane& cur = bm.m.field_store[0][0];
-    for (auto _ : state) {
+    run_rows(state, bm, [&](int32_t* out) {
+        const PixelPlane& cur = bm.m.field_store[0][0];
         for (int32_t j = 0; j < kWidth; ++j)
             out[j] = bm.m.intra_sample(cur, cur, 3, bm.m.pad_left + j);
-        benchmark::DoNotOptimize(out.data());
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(state.iterations() * kWidth);
+    });
 }
 BENCHMARK(BM_IntraSample);
 
 void BM_InterLine(benchmark::State& state) {
     BenchModel bm;
-    if (!bm.ok()) return state.SkipWithError("allocation failed");
-    std::vector<int32_t> out(kWidth);
-    const PixelPlane& cur = bm.m.field_store[0][0];
-    const PixelPlane& other = bm.m.field_store[1][0];
-    for (auto _ : state) {
-        bm.m.inter_line(cur, other, 3, 0, kWidth, out.data());
-        benchmark::DoNotOptimize(out.data());
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(state.iterations() * kWidth);
+    run_rows(state, bm, [&](int32_t* out) {
+        bm.m.inter_line(bm.m.field_store[0][0], bm.m.field_store[1][0], 3, 0, kWidth, out);
+    });
 }
 BENCHMARK(BM_InterLine);
 
 // Plane 1 of 4:2:2 data: the motion values of plane 0 are read back.
 void BM_InterLineReusingMotion(benchmark::State& state) {
     BenchModel bm(3, 1);
-    if (!bm.ok()) return state.SkipWithError("allocation failed");
-    std::vector<int32_t> out(kWidth);
-    bm.m.inter_line(bm.m.field_store[0][0], bm.m.field_store[1][0], 3, 0, kWidth, out.data());
-    const PixelPlane& cur = bm.m.field_store[0][1];
-    const PixelPlane& other = bm.m.field_store[1][1];
-    for (auto _ : state) {
-        bm.m.inter_line(cur, other, 3, 1, kWidth, out.data());
-        benchmark::DoNotOptimize(out.data());
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(state.iterations() * kWidth);
+    std::vector<int32_t> first(kWidth);
+    if (bm.ok())
+        bm.m.inter_line(bm.m.field_store[0][0], bm.m.field_store[1][0], 3, 0, kWidth, first.data());
+    run_rows(state, bm, [&](int32_t* out) {
+        bm.m.inter_line(bm.m.field_store[0][1], bm.m.field_store[1][1], 3, 1, kWidth, out);
+    });
 }
 BENCHMARK(BM_InterLineReusingMotion);
 
 void BM_InterSample(benchmark::State& state) {
     BenchModel bm;
-    if (!bm.ok()) return state.SkipWithError("allocation failed");
-    std::vector<int32_t> out(kWidth);
-    const PixelPlane& cur = bm.m.field_store[0][0];
-    const PixelPlane& other = bm.m.field_store[1][0];
-    for (auto _ : state) {
+    run_rows(state, bm, [&](int32_t* out) {
+        const PixelPlane& cur = bm.m.field_store[0][0];
+        const PixelPlane& other = bm.m.field_store[1][0];
         for (int32_t j = 0; j < kWidth; ++j)
             out[j] = bm.m.inter_sample(cur, other, 3, bm.m.pad_left + j, 0);
-        benchmark::DoNotOptimize(out.data());
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(state.iterations() * kWidth);
+    });
 }
 BENCHMARK(BM_InterSample);
 

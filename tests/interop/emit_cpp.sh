@@ -3,14 +3,10 @@
 # values, and the optional ones are defined when their options are set.
 # Usage: emit_cpp.sh VELDAX_GEN
 set -u
-if ! command -v cpp >/dev/null; then
-    [ "${VELDAX_REQUIRE_INTEROP:-0}" = 1 ] && { echo "FAIL: cpp not found"; exit 1; }
-    echo "SKIP: cpp not found"; exit 77
-fi
-work=$(mktemp -d) && trap 'rm -rf "$work"' EXIT && cd "$work" || exit 1
+source "$(dirname "$0")/lib.sh" "$1" cpp
 printf '%s\n' ModuleName=abc Family=quorvixkap3 num_plane=3 frame_width=1024 frame_height=5 \
     parallel=1 dwidth=10 fconvert=1 >cfg.kvf
-"$1" cfg.kvf -d 1 >run.log 2>&1 || { echo "FAIL: veldax-gen"; cat run.log; exit 1; }
+"$bin" cfg.kvf -d 1 >run.log 2>&1 || { echo "FAIL: veldax-gen"; cat run.log; exit 1; }
 printf '%s\n' '#include "veldax_head"' 'VELDAX_USERNAME_tb VELDAX_u1_USERNAME_top VELDAX_DEINTERLACER_NAME' \
     'VELDAX_MAXFWIDTH VELDAX_FXWIDTH VELDAX_FYWIDTH VELDAX_DPWIDTH VELDAX_PARALLEL VELDAX_DYNAMIC' \
     'VELDAX_DEVICE VELDAX_GOLDEN' '#if defined(VELDAX_OCLK) && !defined(VELDAX_DYNAMIC_PORTS)' 'options as set' \

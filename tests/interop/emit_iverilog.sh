@@ -2,15 +2,10 @@
 # params.v read by a Verilog simulator: the parameters elaborate to the values
 # the configuration gives.  Usage: emit_iverilog.sh VELDAX_GEN
 set -u
-for tool in iverilog vvp; do
-    command -v $tool >/dev/null && continue
-    [ "${VELDAX_REQUIRE_INTEROP:-0}" = 1 ] && { echo "FAIL: $tool not found"; exit 1; }
-    echo "SKIP: $tool not found"; exit 77
-done
-work=$(mktemp -d) && trap 'rm -rf "$work"' EXIT && cd "$work" || exit 1
+source "$(dirname "$0")/lib.sh" "$1" iverilog vvp
 printf '%s\n' ModuleName=abc Family=quorvixkap3 num_plane=3 frame_width=10 frame_height=6 \
     dmethod=inter dwidth=10 dbus_width=32 rdfifo_type=Distributed base_addr=100 >cfg.kvf
-"$1" cfg.kvf -d 1 >run.log 2>&1 || { echo "FAIL: veldax-gen"; cat run.log; exit 1; }
+"$bin" cfg.kvf -d 1 >run.log 2>&1 || { echo "FAIL: veldax-gen"; cat run.log; exit 1; }
 printf '%s\n' 'module show;' '`include "params.v"' 'initial $display("%0d %0d %0s %0s %0d %0d %0d %0s",' \
     '  NUM_PLANE, MAXFHEIGHT, DMETHOD, RDFIFO_TYPE, BASE_ADDR, MEM_DEPTH, ABUS_WIDTH, FAMILY);' 'endmodule' >show.v
 iverilog -o show.vvp show.v >iv.log 2>&1 || { echo "FAIL: iverilog rejected params.v"; cat iv.log; exit 1; }

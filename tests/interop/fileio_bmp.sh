@@ -3,17 +3,7 @@
 # golden.bmp has the configured size and decodes to exactly the input.
 # Usage: fileio_bmp.sh VELDAX_GEN
 set -u
-case $1 in /*) bin=$1 ;; *) bin=$PWD/$1 ;; esac
-for tool in convert identify; do
-    command -v "$tool" >/dev/null 2>&1 && continue
-    [ "${VELDAX_REQUIRE_INTEROP:-0}" = 1 ] && { echo "FAIL: $tool not found"; exit 1; }
-    echo "SKIP: $tool not found"; exit 77
-done
-work=$(mktemp -d) || exit 1
-trap 'rm -rf "$work"' EXIT
-cd "$work" || exit 1
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+source "$(dirname "$0")/lib.sh" "$1" convert identify
 
 # check CASE PLANES PICTURE FORMAT: a 70x46 field of PLANES planes; golden.bmp
 # decodes (FORMAT rgb or rgba) to the same pixels as the picture.

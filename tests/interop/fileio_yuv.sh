@@ -3,16 +3,7 @@
 # golden.yuv equals the input, and ffmpeg converts it to PNG frames.
 # Usage: fileio_yuv.sh VELDAX_GEN
 set -u
-case $1 in /*) bin=$1 ;; *) bin=$PWD/$1 ;; esac
-if ! command -v ffmpeg >/dev/null 2>&1; then
-    [ "${VELDAX_REQUIRE_INTEROP:-0}" = 1 ] && { echo "FAIL: ffmpeg not found"; exit 1; }
-    echo "SKIP: ffmpeg not found"; exit 77
-fi
-work=$(mktemp -d) || exit 1
-trap 'rm -rf "$work"' EXIT
-cd "$work" || exit 1
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+source "$(dirname "$0")/lib.sh" "$1" ffmpeg
 
 # check PIX_FMT PLANES YCBCR422: five 64x48 frames of a test pattern.
 check() {
