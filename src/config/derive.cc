@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "config/model.h"
 
 namespace {
@@ -57,4 +59,12 @@ void DeinterlacerModel::derive_configuration() {
         th1_table[i] = th1_table[2];
         th2_table[i] = th2_table[2];
     }
+}
+
+void DeinterlacerModel::frame_size(int32_t frame, int32_t* w, int32_t* h) const {
+    // Larger sizes are refused when the parameters are read; the bound keeps
+    // every reader of the buffers inside them all the same.
+    const int32_t slot = frame_slot(frame);
+    *w = static_cast<int32_t>(std::clamp<int64_t>(int64_t{frmw[slot]} + 1, 0, frame_width));
+    *h = static_cast<int32_t>(std::clamp<int64_t>(int64_t{frmh[slot]} + 1, 0, frame_height));
 }

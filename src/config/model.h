@@ -173,6 +173,9 @@ struct DeinterlacerModel {
     // configuration fields (config/derive.cc).  Called by the reader after the
     // last line; tests that set fields by hand call it too.
     void derive_configuration();
+    // Width and height of frame index `frame` (the tables hold each size
+    // minus one), bounded to the configured frame.
+    void frame_size(int32_t frame, int32_t* w, int32_t* h) const;
     // Bounds of a configuration that can be generated safely; prints one line
     // naming the key, the value and the limit, and returns false when outside.
     bool validate_configuration();

@@ -7,11 +7,9 @@
 #include "io/word_stream.h"
 
 bool DeinterlacerModel::write_golden_frame(FILE* golden, int32_t buffer, int32_t frame) {
-    const int32_t slot = frame_slot(frame);
-    // Sizes beyond the configured frame are refused when the parameters are
-    // read; bounded here too so that nothing outside the golden buffer is read.
-    const int64_t w = std::clamp<int64_t>(int64_t{frmw[slot]} + 1, 0, active_width);
-    const int64_t h = std::clamp<int64_t>(int64_t{frmh[slot]} + 1, 0, active_height);
+    int32_t frame_w, frame_h;
+    frame_size(frame, &frame_w, &frame_h);
+    const int64_t w = frame_w, h = frame_h;
     const size_t area = static_cast<size_t>(w * h);
     Scratch<int32_t> words(area);
     if (!words.ok()) return true;

@@ -45,12 +45,10 @@ bool DeinterlacerModel::fill_synthetic_field(FILE* stimulus, PixelPlane* planes,
             }
     }
 
-    // 3. The frame's own top-left W x H part, plane by plane.  Sizes beyond
-    //    the configured frame are refused when the parameters are read; they
-    //    are bounded here as well so that nothing outside the field is read.
-    const int32_t slot = frame_slot(frame);
-    const int64_t W = std::clamp<int64_t>(int64_t{frmw[slot]} + 1, 0, frame_width);
-    const int64_t H = std::clamp<int64_t>(int64_t{frmh[slot]} + 1, 0, frame_height);
+    // 3. The frame's own top-left W x H part, plane by plane.
+    int32_t frame_w, frame_h;
+    frame_size(frame, &frame_w, &frame_h);
+    const int64_t W = frame_w, H = frame_h;
     const size_t area = static_cast<size_t>(W * H);
     Scratch<int32_t> words(area);
     if (!words.ok()) return true;

@@ -106,9 +106,8 @@ void DeinterlacerModel::release_buffers() {
 }
 
 void DeinterlacerModel::fill_borders(PixelPlane* planes, int32_t frame) {
-    const int32_t slot = frame_slot(frame);
-    const int32_t w = frmw[slot] + 1;
-    const int32_t h = frmh[slot] + 1;
+    int32_t w, h;
+    frame_size(frame, &w, &h);
     const int32_t W = pad_left + w + pad_right;
     const int32_t H = pad_top + h + pad_bottom;
     for (int32_t p = 0; p < num_plane; ++p) {
