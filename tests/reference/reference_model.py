@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""A second, independent model of synthetic generation ("-d" and "-g"),
-written plainly sample by sample, to check the program's "stimulus.dat",
-"golden.dat" and counters bit for bit over a matrix of small configurations.
+"""A second, independent model of generation from synthetic fields ("-d",
+"-g"), raw YUV sequences ("-y") and text pictures ("-l"), written plainly
+sample by sample, to check the program's "stimulus.dat", "golden.dat",
+"golden.yuv" and counters bit for bit over a matrix of small configurations.
 
 Usage: reference_model.py PATH/TO/veldax-gen
 Exits 0 when every configuration matches, 1 otherwise.
@@ -239,6 +240,93 @@ class Model:
         self.total_output += count
         self.output_frames += 1
 
+    def write_yuv(self, b):
+        c = self.c
+        w, h = c["frame_width"], c["frame_height"]
+        planes = self.frame[b]
+        if not c["ycbcr422"]:
+            for p in range(c["num_plane"]):
+                self.golden_yuv += bytes(planes[p][y][x] & 0xFF for y in range(h) for x in range(w))
+            return
+        self.golden_yuv += bytes(planes[0][y][x] & 0xFF for y in range(h) for x in range(w))
+        for p in (1, 2):
+            out = bytearray(w * h // 2)
+            for y in range(h):
+                for k in range(w // 2):
+                    out[w * y // 2 + k] = planes[p][y][2 * k] & 0xFF
+            self.golden_yuv += out
+
+    def golden_frames(self, b, model_frame, size_frame, th, yuv=False):
+        c = self.c
+        convert = c["initfield"] if c["copyframe"] else 1 - c["initfield"]
+        for parity in [c["initfield"]] + ([convert] if c["fconvert"] else []):
+            self.interpolate(b, parity, model_frame, th)
+            self.write_golden(b, size_frame)
+            if yuv:
+                self.write_yuv(b)
+
+    def run_yuv(self, data, max_frames):
+        """A raw sequence ("-y"): frames taken while whole, at most max_frames."""
+        c = self.c
+        w, h, planes = c["frame_width"], c["frame_height"], c["num_plane"]
+        area, half = w * h, w * h // 2
+        th = (c["interth0"], c["interth1"], c["interth2"])
+        self.golden_yuv = bytearray()
+        pos = count = 0
+        while pos < len(data):
+            b = count % 2
+            field = self.field[b]
+            if c["ycbcr422"]:
+                frame = data[pos:pos + 2 * area]
+                pos += len(frame)
+                taken = len(frame) == 2 * area
+                if taken:
+                    for j in range(h):
+                        for k in range(w):
+                            at = w * j // 2 + k // 2
+                            field[0][1 + j][2 + k] = frame[w * j + k]
+                            field[1][1 + j][2 + k] = frame[area + at]
+                            field[2][1 + j][2 + k] = frame[area + half + at]
+                    self.stimulus += self.words(frame[:area + 2 * half])
+                    self.total_input += area + 2 * half
+            else:
+                taken = True
+                for p in range(planes):
+                    plane = data[pos:pos + area]
+                    pos += len(plane)
+                    if len(plane) < area:
+                        taken = False
+                        break
+                    for j in range(h):
+                        for k in range(w):
+                            field[p][1 + j][2 + k] = plane[w * j + k]
+                    self.stimulus += self.words(plane)
+                    self.total_input += area
+            if taken:
+                self.borders(b, 0)
+                self.golden_frames(b, count, 0, th, yuv=True)
+                count += 1
+            if count >= max_frames:
+                break
+        self.fields = count
+
+    def run_text(self, values):
+        """One picture of sample values ("-l") into buffer 1."""
+        c = self.c
+        w, h = c["frame_width"], c["frame_height"]
+        digits = (c["dwidth"] + 3) // 4
+        values = values[:c["num_plane"] * w * h]
+        for m, v in enumerate(values):
+            v = min(v, self.maxv)
+            self.field[1][m // (w * h)][1 + m % (w * h) // w][2 + m % w] = v
+            self.stimulus += b"%0*X\n" % (digits, v)
+        self.total_input = len(values)
+        self.borders(1, 0)
+        th = (c["interth0"], c["interth1"], c["interth2"])
+        self.interpolate(1, c["initfield"], 0, th)
+        self.write_golden(1, 0)
+        self.fields = 1
+
     def run(self):
         c = self.c
         convert = c["initfield"] if c["copyframe"] else 1 - c["initfield"]
@@ -301,49 +389,95 @@ def configurations():
     return cases
 
 
+def file_runs():
+    """Runs of "-y" and "-l": (configuration, extra arguments, input bytes, model)."""
+    rng = random.Random(11)
+    runs = []
+    for method, layout, conv in itertools.product(range(5), ("mono", "422", "planes3"),
+                                                  ("none", "fconvert", "copy")):
+        cfg = dict(BASE, dmethod=method, initfield=rng.choice((0, 1)), frame_width=rng.choice((5, 6)),
+                   dwidth=rng.choice((6, 8, 10)), parallel=rng.choice((0, 1)))
+        if layout != "mono":
+            cfg.update(num_plane=3, ycbcr422=1 if layout == "422" else 0)
+        if conv != "none":
+            cfg.update(fconvert=1, copyframe=1 if conv == "copy" else 0)
+        if method == INTER:
+            cfg.update(interth0=rng.choice((0, 40)), interth1=rng.choice((100, 300)),
+                       interth2=rng.choice((500, 200)))
+        if rng.random() < 0.4:  # per-frame sizes and thresholds, which these modes use apart
+            cfg.update(dynamic=1, frmw_0=cfg["frame_width"] - 2, frmh_0=3, frmh_1=2, th1_1=3,
+                       th2_2=8)
+        frame = cfg["frame_width"] * cfg["frame_height"] * (2 if cfg["ycbcr422"] else cfg["num_plane"])
+        data = bytes(rng.randrange(256) for _ in range(frame * rng.choice((3, 4)) + rng.choice((0, 7))))
+        limit = rng.choice((2, 10000))
+        model = Model(cfg, False, 0)
+        model.run_yuv(data, limit)
+        runs.append((cfg, ["-y", "seq.yuv", str(limit)], data, model))
+
+        # A value as written, and as read: blanks and comments dropped, E for tens.
+        forms = (("%d", 1), (" %d / a comment", 1), ("%dE1", 10), ("%d 0", 10))
+        lines, values = ["// picture", ""], []
+        for _ in range(frame + 5):
+            v, (form, scale) = rng.randrange(1 << cfg["dwidth"]), rng.choice(forms)
+            lines.append(form % v)
+            values.append(v * scale)
+        model = Model(cfg, False, 0)
+        model.run_text(values)
+        runs.append((cfg, ["-l", "seq.txt"], "\n".join(lines).encode() + b"\n", model))
+    return runs
+
+
 def main():
     binary = os.path.abspath(sys.argv[1])
-    failures = 0
-    runs = 0
-    runs_wanted = [(cfg, (("-d", 5), ("-g", 4))) for cfg in configurations()]
+    runs = []
+    for cfg in configurations():
+        for switch, fields in (("-d", 5), ("-g", 4)):
+            runs.append((cfg, [switch, str(fields)], None, Model(cfg, switch == "-d", fields)))
     # Past the end of the per-frame tables.
-    runs_wanted.append((dict(BASE, dmethod=INTER, frame_width=4, frame_height=3, dynamic=1,
-                             frmh_2=1, th1_2=2, th2_2=20), (("-g", 1003),)))
-    for n, (cfg, switches) in enumerate(runs_wanted):
-        for switch, fields in switches:
-            runs += 1
-            model = Model(cfg, switch == "-d", fields)
+    cfg = dict(BASE, dmethod=INTER, frame_width=4, frame_height=3, dynamic=1, frmh_2=1, th1_2=2,
+               th2_2=20)
+    runs.append((cfg, ["-g", "1003"], None, Model(cfg, False, 1003)))
+    runs += file_runs()
+    failures = 0
+    for n, (cfg, args, data, model) in enumerate(runs):
+        if data is None:
             model.run()
-            with tempfile.TemporaryDirectory() as d:
-                with open(os.path.join(d, "cfg.kvf"), "w") as f:
-                    f.write(kvf_text(cfg))
-                proc = subprocess.run([binary, "cfg.kvf", switch, str(fields)], cwd=d,
-                                      capture_output=True, text=True)
-                problems = []
-                if proc.returncode != 0:
-                    problems.append("exit %d: %s" % (proc.returncode, proc.stdout.strip()))
-                else:
-                    stim = open(os.path.join(d, "stimulus.dat"), "rb").read()
-                    gold = open(os.path.join(d, "golden.dat"), "rb").read()
-                    params = open(os.path.join(d, "params.v")).read()
-                    if stim != bytes(model.stimulus):
-                        problems.append("stimulus.dat differs")
-                    if gold != bytes(model.golden):
-                        at = next((i for i in range(min(len(gold), len(model.golden)))
-                                   if gold[i] != model.golden[i]), min(len(gold), len(model.golden)))
-                        problems.append("golden.dat differs at byte %d (sizes %d, %d)"
-                                        % (at, len(gold), len(model.golden)))
-                    for name, value in (("TOTAL_INPUT", model.total_input),
-                                        ("TOTAL_OUTPUT", model.total_output),
-                                        ("OUTPUT_FRAMES", model.output_frames)):
-                        line = "parameter %-18s= %d;" % (name, value)
-                        if line not in params:
-                            problems.append("params.v lacks '%s'" % line)
-                if problems:
-                    failures += 1
-                    print("configuration %d %s %d: %s\n  %s" % (n, switch, fields, cfg,
-                                                               "; ".join(problems)))
-    print("%d passed, %d failed" % (runs - failures, failures))
+        with tempfile.TemporaryDirectory() as d:
+            with open(os.path.join(d, "cfg.kvf"), "w") as f:
+                f.write(kvf_text(cfg))
+            if data is not None:
+                with open(os.path.join(d, args[1]), "wb") as f:
+                    f.write(data)
+            proc = subprocess.run([binary, "cfg.kvf"] + args, cwd=d, capture_output=True, text=True)
+            problems = []
+            if proc.returncode != 0:
+                problems.append("exit %d: %s" % (proc.returncode, proc.stdout.strip()))
+            else:
+                def read(name):
+                    with open(os.path.join(d, name), "rb") as f:
+                        return f.read()
+                expected = [("stimulus.dat", model.stimulus), ("golden.dat", model.golden)]
+                if args[0] == "-y":
+                    expected.append(("golden.yuv", model.golden_yuv))
+                for name, want in expected:
+                    got = read(name)
+                    if got != bytes(want):
+                        at = next((i for i in range(min(len(got), len(want))) if got[i] != want[i]),
+                                  min(len(got), len(want)))
+                        problems.append("%s differs at byte %d (sizes %d, %d)"
+                                        % (name, at, len(got), len(want)))
+                params = read("params.v").decode()
+                for name, value in (("INPUT_FRAMES", model.fields),
+                                    ("TOTAL_INPUT", model.total_input),
+                                    ("TOTAL_OUTPUT", model.total_output),
+                                    ("OUTPUT_FRAMES", model.output_frames)):
+                    line = "parameter %-18s= %d;" % (name, value)
+                    if line not in params:
+                        problems.append("params.v lacks '%s'" % line)
+            if problems:
+                failures += 1
+                print("run %d %s: %s\n  %s" % (n, " ".join(args), cfg, "; ".join(problems)))
+    print("%d passed, %d failed" % (len(runs) - failures, failures))
     return 1 if failures else 0
 
 
