@@ -1,22 +1,30 @@
-// Throughput of the intra and inter methods over one 720-sample row: the row
-// versions the driver calls, and the per-sample reference versions for the
-// ratio between them.
+// Throughput of the row kernels over one 720-sample row: every variant this
+// processor runs, the per-sample reference for the ratio between them, and a
+// memcpy of the same row as the floor.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "config/model.h"
+#include "model/kernel_table.h"
+#include "support/reference_kernels.h"
 
 namespace {
 
+using namespace veldax;
+
 constexpr int32_t kWidth = 720;
+constexpr int32_t kRow = 3;
 
 // A 720 x 8 model with 8-bit random pictures in both field buffers, borders
 // filled, and the default thresholds; `ycbcr422` with three planes for the
 // motion-reuse path.
 struct BenchModel {
     DeinterlacerModel m;
+    bool ok = false;
 
     explicit BenchModel(int32_t planes = 1, uint8_t ycbcr422 = 0) {
         m.init_defaults();
@@ -25,28 +33,29 @@ struct BenchModel {
         m.num_plane = planes;
         m.ycbcr422 = ycbcr422;
         m.derive_configuration();
-        if (m.allocate_buffers() != 0) return;
+        ok = m.allocate_buffers() == Status::ok;
+        if (!ok) return;
         uint32_t state = 1;
         for (int32_t b = 0; b < 2; ++b)
             for (int32_t p = 0; p < planes; ++p) {
-                PixelPlane& plane = m.field_store[b][p];
+                const PixelPlane& plane = m.field_store[b][p];
                 for (int32_t y = 0; y < m.frame_height; ++y)
                     for (int32_t x = 0; x < m.frame_width; ++x) {
                         state = state * 214013u + 2531011u;
-                        plane[m.pad_top + y][m.pad_left + x] =
-                            static_cast<int32_t>((state >> 16) & 0xFF);
+                        plane.row(y)[x] = static_cast<int32_t>((state >> 16) & 0xFF);
                     }
                 m.fill_borders(m.field_store[b], 0);
             }
     }
-    ~BenchModel() { m.release_buffers(); }
-    bool ok() const { return m.field_store != nullptr && m.motion_store != nullptr; }
+    const PixelPlane& cur(int32_t p = 0) const { return m.field_store[0][p]; }
+    const PixelPlane& prev(int32_t p = 0) const { return m.field_store[1][p]; }
+    RowParams params() const { return {m.th0_now, m.th1_now, m.th2_now, m.max_value}; }
 };
 
 // Times `row`, which fills out[0..kWidth), once per iteration.
 template <class Row>
 void run_rows(benchmark::State& state, const BenchModel& bm, Row row) {
-    if (!bm.ok()) return state.SkipWithError("allocation failed");
+    if (!bm.ok) return state.SkipWithError("allocation failed");
     std::vector<int32_t> out(kWidth);
     for (auto _ : state) {
         row(out.data());
@@ -56,53 +65,75 @@ void run_rows(benchmark::State& state, const BenchModel& bm, Row row) {
     state.SetItemsProcessed(state.iterations() * kWidth);
 }
 
-void BM_IntraLine(benchmark::State& state) {
+void memcpy_row(benchmark::State& state) {
     BenchModel bm;
     run_rows(state, bm, [&](int32_t* out) {
-        bm.m.intra_line(bm.m.field_store[0][0], 3, kWidth, out);
+        std::memcpy(out, bm.cur().row(kRow), sizeof(int32_t) * kWidth);
     });
 }
-BENCHMARK(BM_IntraLine);
 
-void BM_IntraSample(benchmark::State& state) {
+void intra_row(benchmark::State& state, const KernelTable* k) {
     BenchModel bm;
+    const PixelPlane& c = bm.cur();
     run_rows(state, bm, [&](int32_t* out) {
-        const PixelPlane& cur = bm.m.field_store[0][0];
-        for (int32_t j = 0; j < kWidth; ++j)
-            out[j] = bm.m.intra_sample(cur, cur, 3, bm.m.pad_left + j);
+        k->intra_row(c.row(kRow - 1), c.row(kRow), c.row(kRow + 1), out, kWidth, bm.m.max_value);
     });
 }
-BENCHMARK(BM_IntraSample);
 
-void BM_InterLine(benchmark::State& state) {
-    BenchModel bm;
-    run_rows(state, bm, [&](int32_t* out) {
-        bm.m.inter_line(bm.m.field_store[0][0], bm.m.field_store[1][0], 3, 0, kWidth, out);
-    });
-}
-BENCHMARK(BM_InterLine);
-
-// Plane 1 of 4:2:2 data: the motion values of plane 0 are read back.
-void BM_InterLineReusingMotion(benchmark::State& state) {
+void inter_row(benchmark::State& state, const KernelTable* k, bool reuse) {
     BenchModel bm(3, 1);
+    const int32_t plane = reuse ? 1 : 0;
+    const PixelPlane &c = bm.cur(plane), &o = bm.prev(plane);
+    const InterRowKernel kernel = reuse ? k->inter_row_reusing : k->inter_row_measuring;
     std::vector<int32_t> first(kWidth);
-    if (bm.ok())
-        bm.m.inter_line(bm.m.field_store[0][0], bm.m.field_store[1][0], 3, 0, kWidth, first.data());
+    int32_t* motion = bm.ok ? bm.m.motion_store.row(kRow) : nullptr;
+    if (bm.ok && reuse)  // plane 0 leaves its motion for the reusing planes
+        k->inter_row_measuring(bm.cur().row(kRow - 1), bm.cur().row(kRow), bm.cur().row(kRow + 1),
+                               bm.prev().row(kRow - 1), bm.prev().row(kRow),
+                               bm.prev().row(kRow + 1), motion, first.data(), kWidth, bm.params());
     run_rows(state, bm, [&](int32_t* out) {
-        bm.m.inter_line(bm.m.field_store[0][1], bm.m.field_store[1][1], 3, 1, kWidth, out);
+        kernel(c.row(kRow - 1), c.row(kRow), c.row(kRow + 1), o.row(kRow - 1), o.row(kRow),
+               o.row(kRow + 1), motion, out, kWidth, bm.params());
     });
 }
-BENCHMARK(BM_InterLineReusingMotion);
 
-void BM_InterSample(benchmark::State& state) {
+void intra_reference_row(benchmark::State& state) {
     BenchModel bm;
     run_rows(state, bm, [&](int32_t* out) {
-        const PixelPlane& cur = bm.m.field_store[0][0];
-        const PixelPlane& other = bm.m.field_store[1][0];
         for (int32_t j = 0; j < kWidth; ++j)
-            out[j] = bm.m.inter_sample(cur, other, 3, bm.m.pad_left + j, 0);
+            out[j] = veldax_test::intra_reference(bm.cur(), kRow, j, bm.m.max_value);
     });
 }
-BENCHMARK(BM_InterSample);
+
+void inter_reference_row(benchmark::State& state) {
+    BenchModel bm;
+    run_rows(state, bm, [&](int32_t* out) {
+        int32_t* motion = bm.m.motion_store.row(kRow);
+        for (int32_t j = 0; j < kWidth; ++j)
+            out[j] = veldax_test::inter_reference(bm.cur(), bm.prev(), kRow, j, motion + j, false,
+                                                  bm.params());
+    });
+}
+
+// One benchmark per kernel and variant that this processor runs.
+int register_kernels() {
+    benchmark::RegisterBenchmark("row/memcpy", memcpy_row);
+    int32_t count = 0;
+    const KernelVariant* variants = kernel_variants(&count);
+    for (int32_t v = 0; v < count; ++v) {
+        if (!variants[v].usable()) continue;
+        const KernelTable* k = variants[v].table;
+        const std::string name = k->name;
+        benchmark::RegisterBenchmark(("row/intra/" + name).c_str(), intra_row, k);
+        benchmark::RegisterBenchmark(("row/inter/" + name).c_str(), inter_row, k, false);
+        benchmark::RegisterBenchmark(("row/inter_reusing_motion/" + name).c_str(), inter_row, k,
+                                     true);
+    }
+    benchmark::RegisterBenchmark("row/intra/per_sample_reference", intra_reference_row);
+    benchmark::RegisterBenchmark("row/inter/per_sample_reference", inter_reference_row);
+    return 0;
+}
+
+const int kRegistered = register_kernels();
 
 }  // namespace

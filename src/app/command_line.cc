@@ -4,6 +4,8 @@
 #include "config/model.h"
 #include "config/numbers.h"
 
+namespace veldax {
+
 namespace {
 
 // A count read in atoi forms; a number too large for 32 bits is refused
@@ -18,10 +20,10 @@ bool read_count(const char* sw, const char* word, int32_t* value) {
 
 }  // namespace
 
-int32_t DeinterlacerModel::parse_command_line(int argc, char** argv) {
+Status DeinterlacerModel::parse_command_line(int argc, char** argv) {
     if (argc < 2) {
         std::printf("At least the argument of KVF should be added\n");
-        return 1;
+        return Status::command_line_refused;
     }
     pattern_mode = generate_outputs = file_input = bmp_input = yuv_input = 0;
     kvf_path = argv[1];
@@ -37,7 +39,7 @@ int32_t DeinterlacerModel::parse_command_line(int argc, char** argv) {
             file_input = 0;
             if (argc >= 4) {
                 int32_t count = 0;
-                if (!read_count(sw, argv[3], &count)) return 1;
+                if (!read_count(sw, argv[3], &count)) return Status::command_line_refused;
                 if (count > 3) input_frames = count;
             }
         } else if (from_file) {
@@ -48,18 +50,21 @@ int32_t DeinterlacerModel::parse_command_line(int argc, char** argv) {
             yuv_input = sw[1] == 'y';
             if (argc < 4) {
                 std::printf("The stimulus file should be added\n");
-                return -9;
+                return Status::stimulus_path_missing;
             }
             stimulus_path = argv[3];
-            if (yuv_input && argc >= 5 && !read_count(sw, argv[4], &max_frames)) return 1;
+            if (yuv_input && argc >= 5 && !read_count(sw, argv[4], &max_frames))
+                return Status::command_line_refused;
         }
     }
 
     FILE* f = std::fopen(kvf_path.c_str(), "r");
     if (!f) {
         std::printf("KVF file %s does not exist\n", kvf_path.c_str());
-        return 1;
+        return Status::command_line_refused;
     }
     std::fclose(f);
-    return 0;
+    return Status::ok;
 }
+
+}  // namespace veldax

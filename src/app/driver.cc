@@ -4,6 +4,8 @@
 
 #include "config/model.h"
 
+namespace veldax {
+
 namespace {
 
 const char kUsage[] =
@@ -21,43 +23,47 @@ const char kUsage[] =
     "Exit status: 0 success, 1 command line or parameter file, 2 and 3 memory,\n"
     "5 stimulus or golden data, 8 params.v, 9 veldax_head.\n";
 
-// The stages in their fixed order; returns the exit status.
-int run_stages(DeinterlacerModel& model, int argc, char** argv) {
-    const int32_t parsed = model.parse_command_line(argc, argv);
-    if (parsed != 0) return 1;  // 1 and -9: the message is already printed
+// The console line and exit status of each result.  Results that the stage
+// reported itself (the command line's) have no line here.
+struct Outcome {
+    Status status;
+    const char* line;
+    int exit_status;
+};
 
-    if (model.read_parameter_file() == 1) {
-        std::printf("Failed to parse kvf file\n");
-        return 1;
+const Outcome kOutcomes[] = {
+    {Status::ok, nullptr, 0},
+    {Status::command_line_refused, nullptr, 1},
+    {Status::stimulus_path_missing, nullptr, 1},
+    {Status::parameters_refused, "Failed to parse kvf file\n", 1},
+    {Status::field_memory, "Stimulus memory allocate error\n", 2},
+    {Status::golden_memory, "Golden memory allocate error\n", 3},
+    {Status::stimulus_not_created, "Failed to generate stimulus data\n", 5},
+    {Status::golden_not_created, "Failed to generate stimulus data\n", 5},
+    {Status::stimulus_read_failed, "Failed to generate stimulus data\n", 5},
+    {Status::output_write_failed, "Failed to generate stimulus data\n", 5},
+    {Status::params_not_written, "Failed to generate params file \n", 8},
+    {Status::header_not_written, "Failed to generate veldax head file \n", 9},
+};
+
+int report(Status status) {
+    for (const Outcome& o : kOutcomes) {
+        if (o.status != status) continue;
+        if (o.line) std::fputs(o.line, stdout);
+        return o.exit_status;
     }
+    return 1;
+}
 
-    switch (model.allocate_buffers()) {
-    case 0:
-        break;
-    case 2:
-        std::printf("Stimulus memory allocate error\n");
-        return 2;
-    default:
-        std::printf("Golden memory allocate error\n");
-        return 3;
-    }
-
-    if (model.generate_outputs) {
-        if (model.run_generation() != 0) {
-            std::printf("Failed to generate stimulus data\n");
-            return 5;
-        }
-        if (model.write_params_file() != 0) {
-            std::printf("Failed to generate params file \n");
-            return 8;
-        }
-        if (model.write_define_header() != 0) {
-            std::printf("Failed to generate veldax head file \n");
-            return 9;
-        }
-    }
-
-    return 0;
+// The stages in their fixed order, up to the first that fails.
+Status run_stages(DeinterlacerModel& model, int argc, char** argv) {
+    if (const Status s = model.parse_command_line(argc, argv); s != Status::ok) return s;
+    if (const Status s = model.read_parameter_file(); s != Status::ok) return s;
+    if (const Status s = model.allocate_buffers(); s != Status::ok) return s;
+    if (!model.generate_outputs) return Status::ok;
+    if (const Status s = model.run_generation(); s != Status::ok) return s;
+    if (const Status s = model.write_params_file(); s != Status::ok) return s;
+    return model.write_define_header();
 }
 
 }  // namespace
@@ -81,10 +87,12 @@ int veldax_main(int argc, char** argv) {
     }
     model->init_defaults();
 
-    const int status = run_stages(*model, argc, argv);
+    const int status = report(run_stages(*model, argc, argv));
     // Buffers are released on every path, so a failed run leaves no leak
     // behind for the memory checkers.
     model->release_buffers();
     delete model;
     return status;
 }
+
+}  // namespace veldax

@@ -1,3 +1,3 @@
 #include "config/model.h"
 
-int main(int argc, char** argv) { return veldax_main(argc, argv); }
+int main(int argc, char** argv) { return veldax::veldax_main(argc, argv); }

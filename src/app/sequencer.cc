@@ -8,6 +8,8 @@
 #include "config/model.h"
 #include "io/word_stream.h"
 
+namespace veldax {
+
 namespace {
 
 const char kStimulusName[] = "stimulus.dat";
@@ -49,19 +51,25 @@ bool count_frame(int32_t& counter) {
     return true;
 }
 
-// One golden frame: interpolate buffer b keeping `parity`, append it to
-// "golden.dat" with the sizes of `size_frame` (and to "golden.yuv" when given).
-// False on a failed write.
-bool golden_frame(DeinterlacerModel& m, FILE* golden, FILE* golden_yuv, int32_t b,
-                  int32_t parity, int32_t model_frame, int32_t size_frame) {
-    m.interpolate_frame(b, parity, model_frame);
-    if (m.write_golden_frame(golden, b, size_frame)) return false;
-    if (golden_yuv && m.write_golden_yuv(golden_yuv, b)) return false;
-    return count_frame(m.output_frames);
+// The golden frames of input field n, held in buffer b: each is
+// interpolated with its parity, appended to "golden.dat" with the sizes of
+// its size index (and to "golden.yuv" when given) and counted.
+Status golden_frames(DeinterlacerModel& m, FILE* golden, FILE* golden_yuv, int32_t b,
+                     int32_t n) {
+    GoldenFrame frames[kMaxFramesPerField];
+    const int32_t count = m.layout().frames_of_field(n, frames);
+    for (int32_t k = 0; k < count; ++k) {
+        m.interpolate_frame(b, frames[k].parity, frames[k].model_frame);
+        if (m.write_golden_frame(golden, b, frames[k].size_index) != Status::ok)
+            return Status::output_write_failed;
+        if (golden_yuv && m.write_golden_yuv(golden_yuv, b) != Status::ok)
+            return Status::output_write_failed;
+        if (!count_frame(m.output_frames)) return Status::output_write_failed;
+    }
+    return Status::ok;
 }
 
-int32_t run_synthetic(DeinterlacerModel& m, FILE* stimulus, FILE* golden,
-                      int32_t convert_parity) {
+Status run_synthetic(DeinterlacerModel& m, FILE* stimulus, FILE* golden) {
     for (int32_t i = 0; i < m.input_frames; ++i) {
         const int32_t slot = frame_slot(i);
         m.method_now = m.dmethod;
@@ -69,119 +77,113 @@ int32_t run_synthetic(DeinterlacerModel& m, FILE* stimulus, FILE* golden,
         m.th1_now = m.th1_table[slot];
         m.th2_now = m.th2_table[slot];
         const int32_t b = i % 2;
-        if (m.fill_synthetic_field(stimulus, m.field_store[b], i)) return kOutputWriteFailed;
+        if (m.fill_synthetic_field(stimulus, m.field_store[b], i) != Status::ok)
+            return Status::output_write_failed;
         m.fill_borders(m.field_store[b], i);
-        if (!golden_frame(m, golden, nullptr, b, m.initfield, i, i)) return kOutputWriteFailed;
-        if (m.fconvert) {
-            // The first field gives an extra converted frame ahead of its pair.
-            if (i == 0 && !golden_frame(m, golden, nullptr, b, convert_parity, 0, 0))
-                return kOutputWriteFailed;
-            if (!golden_frame(m, golden, nullptr, b, convert_parity, i, i))
-                return kOutputWriteFailed;
-        }
+        if (const Status s = golden_frames(m, golden, nullptr, b, i); s != Status::ok) return s;
     }
-    return kGenerationOk;
+    return Status::ok;
 }
 
 // Text or BMP picture into buffer 1; one golden frame, whatever fconvert says.
-int32_t run_single_picture(DeinterlacerModel& m, FILE* stimulus, FILE* golden) {
+Status run_single_picture(DeinterlacerModel& m, FILE* stimulus, FILE* golden) {
     PixelPlane* planes = m.field_store[1];
-    const bool failed = m.bmp_input ? m.read_bmp_stimulus(stimulus, planes)
+    const Status read = m.bmp_input ? m.read_bmp_stimulus(stimulus, planes)
                                     : m.read_text_stimulus(stimulus, planes);
     // The reader has named the file; nothing more is produced from a picture
     // that was not read.
-    if (failed) return kStimulusReadFailed;
+    if (read != Status::ok) return read;
     m.fill_borders(planes, 0);
     m.interpolate_frame(1, m.initfield, 0);
-    if (m.bmp_input && m.write_golden_bmp(1)) return kOutputWriteFailed;
-    if (m.write_golden_frame(golden, 1, 0)) return kOutputWriteFailed;
+    if (m.bmp_input && m.write_golden_bmp(1) != Status::ok) return Status::output_write_failed;
+    if (m.write_golden_frame(golden, 1, 0) != Status::ok) return Status::output_write_failed;
     m.input_frames = 1;
     m.output_frames = 1;
-    return kGenerationOk;
+    return Status::ok;
 }
 
 // The fields of a planar YUV file, up to max_frames (at least one read).
-int32_t yuv_fields(DeinterlacerModel& m, FILE* in, FILE* stimulus, FILE* golden,
-                   FILE* golden_yuv, int32_t convert_parity) {
-    if (at_end(in)) return kGenerationOk;
+Status yuv_fields(DeinterlacerModel& m, FILE* in, FILE* stimulus, FILE* golden,
+                  FILE* golden_yuv) {
+    if (at_end(in)) return Status::ok;
     for (;;) {
         const int32_t b = m.input_frames % 2;
-        bool failed = false;
-        const bool taken = m.read_yuv_frame(in, stimulus, m.field_store[b], &failed);
-        if (failed) return kOutputWriteFailed;
-        if (taken) {
+        switch (m.read_yuv_frame(in, stimulus, m.field_store[b])) {
+        case YuvFrame::taken: {
             // Sizes of frame 0 for every field; the field counter goes to the model.
             m.fill_borders(m.field_store[b], 0);
-            if (!golden_frame(m, golden, golden_yuv, b, m.initfield, m.input_frames, 0))
-                return kOutputWriteFailed;
-            if (m.fconvert &&
-                !golden_frame(m, golden, golden_yuv, b, convert_parity, m.input_frames, 0))
-                return kOutputWriteFailed;
+            const Status s = golden_frames(m, golden, golden_yuv, b, m.input_frames);
+            if (s != Status::ok) return s;
             ++m.input_frames;
-        } else if (std::ferror(in)) {
-            return kStimulusReadFailed;  // a read error, not the end of the file
+            break;
         }
-        if (m.input_frames >= m.max_frames) return kGenerationOk;
-        if (at_end(in)) return kGenerationOk;
+        case YuvFrame::end_of_input:
+            break;
+        case YuvFrame::write_failed:
+            return Status::output_write_failed;
+        case YuvFrame::read_failed:
+            return Status::stimulus_read_failed;
+        }
+        if (m.input_frames >= m.max_frames) return Status::ok;
+        if (at_end(in)) return Status::ok;
     }
 }
 
-int32_t run_yuv(DeinterlacerModel& m, FILE* stimulus, FILE* golden, int32_t convert_parity) {
+Status run_yuv(DeinterlacerModel& m, FILE* stimulus, FILE* golden) {
     m.input_frames = 0;
     m.output_frames = 0;
     FILE* in = std::fopen(m.stimulus_path.c_str(), "rb");
     if (!in) {
         std::printf("Can't open %s for read\n", m.stimulus_path.c_str());
-        return kStimulusReadFailed;
+        return Status::stimulus_read_failed;
     }
     FILE* golden_yuv = std::fopen(kGoldenYuvName, "wb");
     if (!golden_yuv) {
         std::fclose(in);
-        return kOutputWriteFailed;
+        return Status::output_write_failed;
     }
-    int32_t result = yuv_fields(m, in, stimulus, golden, golden_yuv, convert_parity);
+    Status result = yuv_fields(m, in, stimulus, golden, golden_yuv);
     // The end-of-file test also stops at a read error; that must not pass for
     // the end of the sequence.
-    if (std::ferror(in) && (result == kGenerationOk || result == kStimulusReadFailed)) {
+    if (std::ferror(in) && (result == Status::ok || result == Status::stimulus_read_failed)) {
         std::printf("Can't read %s\n", m.stimulus_path.c_str());
-        result = kStimulusReadFailed;
+        result = Status::stimulus_read_failed;
     }
     std::fclose(in);
-    if (!close_stream(golden_yuv) && result == kGenerationOk) result = kOutputWriteFailed;
+    if (!close_stream(golden_yuv) && result == Status::ok) result = Status::output_write_failed;
     return result;
 }
 
 }  // namespace
 
-int32_t DeinterlacerModel::run_generation() {
-    if (file_input && input_is_an_output(*this)) return kStimulusReadFailed;
+Status DeinterlacerModel::run_generation() {
+    if (file_input && input_is_an_output(*this)) return Status::stimulus_read_failed;
 
     FILE* stimulus = std::fopen(kStimulusName, "wb");
-    if (!stimulus) return kStimulusFileNotCreated;
+    if (!stimulus) return Status::stimulus_not_created;
     FILE* golden = std::fopen(kGoldenName, "wb");
     if (!golden) {
-        close_stream(stimulus);
-        return kGoldenFileNotCreated;
+        (void)close_stream(stimulus);
+        return Status::golden_not_created;
     }
 
     method_now = dmethod;
     random_state = 1;
-    // The extra frames of fconvert keep the other parity, or the same one
-    // when copyframe asks for identical pairs.
-    const int32_t convert_parity = copyframe ? initfield : 1 - initfield;
 
-    int32_t result;
+    Status result;
     if (!file_input)
-        result = run_synthetic(*this, stimulus, golden, convert_parity);
+        result = run_synthetic(*this, stimulus, golden);
     else if (yuv_input)
-        result = run_yuv(*this, stimulus, golden, convert_parity);
+        result = run_yuv(*this, stimulus, golden);
     else
         result = run_single_picture(*this, stimulus, golden);
 
     // Both are closed whatever happened; a failed close loses data too.
     const bool stimulus_closed = close_stream(stimulus);
     const bool golden_closed = close_stream(golden);
-    if (result == kGenerationOk && !(stimulus_closed && golden_closed))
-        result = kOutputWriteFailed;
+    if (result == Status::ok && !(stimulus_closed && golden_closed))
+        result = Status::output_write_failed;
     return result;
 }
+
+}  // namespace veldax

@@ -1,11 +1,13 @@
 #include "config/model.h"
 
+namespace veldax {
+
 DeinterlacerModel& DeinterlacerModel::init_defaults() {
     module_name.clear();
     num_plane = 1;
     frame_width = 704;
     frame_height = 480;
-    dmethod = weave;
+    dmethod = method_number(DeinterlaceMethod::weave);
     ycbcr422 = ycbcr444 = parallel = initfield = dynamic = 0;
     fconvert = copyframe = seppclk = 0;
     interth0 = 0;
@@ -47,10 +49,11 @@ DeinterlacerModel& DeinterlacerModel::init_defaults() {
     max_frames = 10000;
     total_input = 0;
     total_output = 0;
-    field_store = frame_store = nullptr;
-    motion_store = nullptr;
-    palette = nullptr;
-    palette_bytes = 0;
-    bmp_header_valid = false;
+    field_store.release();
+    frame_store.release();
+    motion_store = PixelPlane{};
+    bmp_picture.clear();
     return *this;
 }
+
+}  // namespace veldax

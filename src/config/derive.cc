@@ -2,6 +2,8 @@
 
 #include "config/model.h"
 
+namespace veldax {
+
 namespace {
 
 // Entries 1 and 2 of a per-frame size table, when not given, follow entry 0;
@@ -61,10 +63,5 @@ void DeinterlacerModel::derive_configuration() {
     }
 }
 
-void DeinterlacerModel::frame_size(int32_t frame, int32_t* w, int32_t* h) const {
-    // Larger sizes are refused when the parameters are read; the bound keeps
-    // every reader of the buffers inside them all the same.
-    const int32_t slot = frame_slot(frame);
-    *w = static_cast<int32_t>(std::clamp<int64_t>(int64_t{frmw[slot]} + 1, 0, frame_width));
-    *h = static_cast<int32_t>(std::clamp<int64_t>(int64_t{frmh[slot]} + 1, 0, frame_height));
-}
+
+}  // namespace veldax

@@ -1,5 +1,7 @@
 #include "config/family_table.h"
 
+namespace veldax {
+
 const FamilyRow kFamilyRows[] = {
     {"tk7a00s", "quorvixkap2s", "KAP2"},
     {"tk7m00s", "quorvixkap2ms", "KAP2M"},
@@ -25,3 +27,5 @@ const char* family_code_for(std::string_view text) {
     }
     return kFallbackFamily;
 }
+
+}  // namespace veldax

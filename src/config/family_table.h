@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
+namespace veldax {
+
 struct FamilyRow {
     const char* part_code;
     const char* family_name;
@@ -23,3 +25,5 @@ inline constexpr const char* kFallbackFamily = "KAP2";
 // Code of the first row whose part code or family name occurs anywhere in
 // text (case-sensitive); the fallback when none does.
 const char* family_code_for(std::string_view text);
+
+}  // namespace veldax

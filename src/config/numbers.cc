@@ -3,6 +3,8 @@
 #include <cctype>
 #include <limits>
 
+namespace veldax {
+
 NumberRead read_decimal(const char* s, int32_t* value, const char** end) {
     const char* p = s;
     while (std::isspace(static_cast<unsigned char>(*p))) ++p;
@@ -32,3 +34,5 @@ NumberRead read_decimal(const char* s, int32_t* value, const char** end) {
     *value = static_cast<int32_t>(negative ? -magnitude : magnitude);
     return overflow ? NumberRead::overflow : NumberRead::ok;
 }
+
+}  // namespace veldax

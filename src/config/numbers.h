@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace veldax {
+
 enum class NumberRead {
     ok,        // digits found and the value fits
     no_digits, // no leading number: the value is 0
@@ -15,3 +17,5 @@ enum class NumberRead {
 // the int32 limits on overflow.  *end, when given, receives the first
 // character after the number (s itself without digits).
 NumberRead read_decimal(const char* s, int32_t* value, const char** end = nullptr);
+
+}  // namespace veldax

@@ -20,6 +20,9 @@
 #include "config/family_table.h"
 #include "config/model.h"
 #include "config/numbers.h"
+#include "model/methods.h"
+
+namespace veldax {
 
 namespace {
 
@@ -118,11 +121,12 @@ std::string_view value_at(std::string_view line, size_t at, size_t offset) {
     return line.substr(start <= line.size() ? start : line.size());
 }
 
+// Number of the first method (in table order) whose word occurs anywhere in
+// the value; weave when none does.
 int32_t method_from(std::string_view value) {
-    static const char* const kWords[] = {"weave", "bobe", "bobo", "intra", "inter"};
-    for (int32_t m = 0; m < 5; ++m)
-        if (value.find(kWords[m]) != std::string_view::npos) return m;
-    return weave;
+    for (const MethodRow& row : kMethods)
+        if (value.find(row.word) != std::string_view::npos) return method_number(row.method);
+    return method_number(DeinterlaceMethod::weave);
 }
 
 struct LineContext {
@@ -243,14 +247,14 @@ bool apply_piece(DeinterlacerModel& m, const std::string& piece, const LineConte
 
 }  // namespace
 
-uint8_t DeinterlacerModel::read_parameter_file() {
+Status DeinterlacerModel::read_parameter_file() {
     family = kFallbackFamily;
     family_text.clear();
 
     FILE* f = std::fopen(kvf_path.c_str(), "rb");
     if (!f) {
         std::printf("Can't open %s for read\n", kvf_path.c_str());
-        return 1;
+        return Status::parameters_refused;
     }
 
     std::string piece;
@@ -278,13 +282,15 @@ uint8_t DeinterlacerModel::read_parameter_file() {
     std::fclose(f);
     if (read_error) {
         std::printf("%s: read error\n", kvf_path.c_str());
-        return 1;
+        return Status::parameters_refused;
     }
-    if (refused) return 1;
+    if (refused) return Status::parameters_refused;
 
     // The bounds are checked on the configuration itself, in 64 bits, so the
     // derived sizes below cannot leave their 32-bit fields.
-    if (!validate_configuration()) return 1;
+    if (const Status s = validate_configuration(); s != Status::ok) return s;
     derive_configuration();
-    return 0;
+    return Status::ok;
 }
+
+}  // namespace veldax

@@ -7,13 +7,15 @@
 
 #include "config/model.h"
 
+namespace veldax {
+
 namespace {
 
 constexpr int64_t kInt32Max = std::numeric_limits<int32_t>::max();
 
 }  // namespace
 
-bool DeinterlacerModel::validate_configuration() {
+Status DeinterlacerModel::validate_configuration() {
     const char* where = kvf_path.empty() ? "parameter file" : kvf_path.c_str();
 
     const struct {
@@ -27,19 +29,19 @@ bool DeinterlacerModel::validate_configuration() {
     for (const auto& field : at_least_one) {
         if (field.value < 1) {
             std::printf("%s: %s = %d is below 1\n", where, field.key, field.value);
-            return false;
+            return Status::parameters_refused;
         }
     }
 
     // Samples travel as 16-bit words.
     if (dwidth < 1 || dwidth > 16) {
         std::printf("%s: dwidth = %d is outside 1..16\n", where, dwidth);
-        return false;
+        return Status::parameters_refused;
     }
 
     if (ycbcr422 && num_plane < 3) {
         std::printf("%s: ycbcr422 = 1 needs num_plane >= 3, num_plane = %d\n", where, num_plane);
-        return false;
+        return Status::parameters_refused;
     }
 
     // Samples per half request: (burst_count*burst_length)/2 bus words of
@@ -55,7 +57,7 @@ bool DeinterlacerModel::validate_configuration() {
                 "%s: (burst_count*burst_length)/2 * (dbus_width/dwidth) must be at least 1 "
                 "(burst_count = %d, burst_length = %d, dbus_width = %d, dwidth = %d)\n",
                 where, burst_count, burst_length, dbus_width, dwidth);
-            return false;
+            return Status::parameters_refused;
         }
     }
 
@@ -77,7 +79,7 @@ bool DeinterlacerModel::validate_configuration() {
                 if (s.table[k] >= 0 && s.table[k] > s.full - 1) {
                     std::printf("%s: %s_%d = %d exceeds %s - 1 = %d\n", where, s.key, k,
                                 s.table[k], s.full_key, s.full - 1);
-                    return false;
+                    return Status::parameters_refused;
                 }
             }
         }
@@ -89,36 +91,37 @@ bool DeinterlacerModel::validate_configuration() {
     if (padded_h > kInt32Max) {
         std::printf("%s: frame_height = %d gives padded_height %" PRId64 ", beyond %" PRId64 "\n",
                     where, frame_height, padded_h, kInt32Max);
-        return false;
+        return Status::parameters_refused;
     }
     const int64_t padded_w = int64_t{frame_width} + 2 * int64_t{window_width / 2};
     if (padded_w > kInt32Max) {
         std::printf("%s: frame_width = %d gives padded_width %" PRId64 ", beyond %" PRId64 "\n",
                     where, frame_width, padded_w, kInt32Max);
-        return false;
+        return Status::parameters_refused;
     }
     const int64_t area = int64_t{frame_width} * frame_height;  // < 2^62
     const int64_t planes_width = int64_t{num_plane} * frame_width;
     if (planes_width > kInt32Max || planes_width * frame_height > kInt32Max) {
         std::printf("%s: num_plane*frame_width*frame_height = %d*%d*%d exceeds %" PRId64 "\n",
                     where, num_plane, frame_width, frame_height, kInt32Max);
-        return false;
+        return Status::parameters_refused;
     }
     if (2 * area > kInt32Max) {
         std::printf("%s: 2*frame_width*frame_height = 2*%d*%d exceeds %" PRId64 "\n", where,
                     frame_width, frame_height, kInt32Max);
-        return false;
+        return Status::parameters_refused;
     }
 
-    int32_t depth = 0;
-    if (!compute_mem_depth(&depth)) {
+    if (!compute_mem_depth()) {
         std::printf(
             "%s: the frame memory depth for frame_width = %d, frame_height = %d, num_plane = %d, "
             "dwidth = %d, dbus_width = %d, burst_count = %d, burst_length = %d exceeds %" PRId64
             "\n",
             where, frame_width, frame_height, num_plane, dwidth, dbus_width, burst_count,
             burst_length, kInt32Max);
-        return false;
+        return Status::parameters_refused;
     }
-    return true;
+    return Status::ok;
 }
+
+}  // namespace veldax

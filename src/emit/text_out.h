@@ -1,24 +1,15 @@
-// Small helpers shared by the two build-file writers: the words the files use
-// for methods, flags and memory kinds, and a text stream that remembers
-// whether any write failed.
+// Checked text output for the build files: a stream that remembers whether
+// any write failed, and the line forms of a build field in each file.
 #pragma once
 
+#include <cinttypes>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 
-// Methods 1..4 by name; 0 and every other value read as weave.
-inline const char* method_word(int32_t method) {
-    switch (method) {
-    case 1: return "BOBE";
-    case 2: return "BOBO";
-    case 3: return "INTRA";
-    case 4: return "INTER";
-    default: return "WEAVE";
-    }
-}
+#include "emit/build_fields.h"
 
-inline const char* flag_word(int32_t flag) { return flag != 0 ? "TRUE" : "FALSE"; }
+namespace veldax {
 
 // Text output where every line is checked; `ok` drops to false at the first
 // failure and stays there, so the caller tests once after closing.
@@ -34,4 +25,16 @@ struct TextOut {
         va_end(args);
         if (written < 0) ok = false;
     }
+
+    // "<lead><name padded to width><between><value><end>", the value a
+    // number or a word in double quotes.
+    void field(const char* lead, int width, const char* between, const char* name,
+               const BuildValue& v, const char* end) {
+        if (v.word)
+            line("%s%-*s%s\"%s\"%s", lead, width, name, between, v.word, end);
+        else
+            line("%s%-*s%s%" PRId64 "%s", lead, width, name, between, v.number, end);
+    }
 };
+
+}  // namespace veldax

@@ -3,11 +3,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <utility>
 
 #include "config/model.h"
 #include "io/file_stimulus.h"
 #include "io/sample_count.h"
 #include "io/word_stream.h"
+
+namespace veldax {
 
 namespace {
 
@@ -74,25 +78,24 @@ int64_t bytes_left(FILE* f) {
     return static_cast<int64_t>(end) - here;
 }
 
+using Bytes = std::unique_ptr<unsigned char, FreeBlock>;
+
 // Reads exactly n bytes into a new block (grown as the bytes arrive, so a
 // header that claims too much cannot make a huge allocation up front).
 // Returns the block, or null with *short_read set when the file ended first.
-unsigned char* read_block(FILE* f, size_t n, bool* short_read) {
+Bytes read_block(FILE* f, size_t n, bool* short_read) {
     *short_read = false;
-    unsigned char* block = nullptr;
+    Bytes block;
     size_t have = 0;
     while (have < n) {
         const size_t chunk = n - have < (size_t{1} << 20) ? n - have : (size_t{1} << 20);
-        unsigned char* grown = static_cast<unsigned char*>(std::realloc(block, have + chunk));
-        if (!grown) {
-            std::free(block);
-            return nullptr;
-        }
-        block = grown;
-        const size_t got = std::fread(block + have, 1, chunk, f);
+        void* grown = std::realloc(block.get(), have + chunk);
+        if (!grown) return nullptr;
+        (void)block.release();  // realloc took it over
+        block.reset(static_cast<unsigned char*>(grown));
+        const size_t got = std::fread(block.get() + have, 1, chunk, f);
         have += got;
         if (got < chunk) {
-            std::free(block);
             *short_read = true;
             return nullptr;
         }
@@ -128,49 +131,41 @@ const char* header_fault(const BmpHeader& h, char* why, size_t size) {
 
 }  // namespace
 
-bool DeinterlacerModel::read_bmp_stimulus(FILE* stimulus, PixelPlane* planes) {
+Status DeinterlacerModel::read_bmp_stimulus(FILE* stimulus, PixelPlane* planes) {
     const char* path = stimulus_path.c_str();
+    bmp_picture.clear();
     FILE* in = std::fopen(path, "rb");
     if (!in) {
         std::printf("Can't open %s for read\n", path);
-        return true;
+        return Status::stimulus_read_failed;
     }
-    std::free(palette);
-    palette = nullptr;
-    palette_bytes = 0;
-    bmp_header_valid = false;
+    // Every refusal below names the file and why, then closes it.
+    auto refuse = [in](const char* format, auto... args) {
+        std::printf(format, args...);
+        std::fclose(in);
+        return Status::stimulus_read_failed;
+    };
 
     unsigned char raw[kHeaderBytes];
     const size_t got = std::fread(raw, 1, kHeaderBytes, in);
-    if (got < kHeaderBytes) {
-        std::printf("%s: file of %zu bytes is too short for a BMP header\n", path, got);
-        std::fclose(in);
-        return true;
-    }
+    if (got < kHeaderBytes)
+        return refuse("%s: file of %zu bytes is too short for a BMP header\n", path, got);
     BmpHeader h = parse_header(raw);
     char why[160];
-    if (const char* fault = header_fault(h, why, sizeof(why))) {
-        std::printf("%s: %s\n", path, fault);
-        std::fclose(in);
-        return true;
-    }
+    if (const char* fault = header_fault(h, why, sizeof(why)))
+        return refuse("%s: %s\n", path, fault);
     if (h.data_offset < kHeaderBytes) h.data_offset = kHeaderBytes;
 
     // Everything between the headers and the pixels: a colour table, the rest
     // of a longer info header, or gap bytes.  Kept to be written back.
     const uint32_t extra = h.data_offset - kHeaderBytes;
-    unsigned char* kept = nullptr;
+    Bytes kept;
     if (extra > 0) {
         bool short_read = false;
         kept = read_block(in, extra, &short_read);
-        if (!kept) {
-            if (short_read)
-                std::printf("%s: file ends before the pixel data offset %u\n", path, h.data_offset);
-            else
-                std::printf("%s: not enough memory for %u header bytes\n", path, extra);
-            std::fclose(in);
-            return true;
-        }
+        if (!kept && short_read)
+            return refuse("%s: file ends before the pixel data offset %u\n", path, h.data_offset);
+        if (!kept) return refuse("%s: not enough memory for %u header bytes\n", path, extra);
     }
 
     const int64_t bytes_per_pixel = h.bits_per_pixel / 8;
@@ -180,38 +175,26 @@ bool DeinterlacerModel::read_bmp_stimulus(FILE* stimulus, PixelPlane* planes) {
     // held at INT64_MAX (no file is that long).
     const int64_t array_bytes = rows > INT64_MAX / stride ? INT64_MAX : stride * rows;
     const int64_t left = bytes_left(in);
-    if (left >= 0 && left < array_bytes) {
-        std::printf("%s: pixel array cut short (%lld of %lld bytes)\n", path,
-                    static_cast<long long>(left), static_cast<long long>(array_bytes));
-        std::free(kept);
-        std::fclose(in);
-        return true;
-    }
+    if (left >= 0 && left < array_bytes)
+        return refuse("%s: pixel array cut short (%lld of %lld bytes)\n", path,
+                      static_cast<long long>(left), static_cast<long long>(array_bytes));
 
     Scratch<unsigned char> row(static_cast<size_t>(stride));
-    if (!row.ok()) {
-        std::printf("%s: not enough memory for a row of %lld bytes\n", path,
-                    static_cast<long long>(stride));
-        std::free(kept);
-        std::fclose(in);
-        return true;
-    }
+    if (!row.ok())
+        return refuse("%s: not enough memory for a row of %lld bytes\n", path,
+                      static_cast<long long>(stride));
     const int64_t used_width = h.width < frame_width ? h.width : frame_width;
     const int64_t used_planes = bytes_per_pixel < num_plane ? bytes_per_pixel : num_plane;
     for (int64_t i = 0; i < rows; ++i) {
-        if (std::fread(row.get(), 1, static_cast<size_t>(stride), in) != static_cast<size_t>(stride)) {
-            std::printf("%s: pixel array cut short at row %lld of %lld\n", path,
-                        static_cast<long long>(i), static_cast<long long>(rows));
-            std::free(kept);
-            std::fclose(in);
-            return true;
-        }
+        if (std::fread(row.get(), 1, static_cast<size_t>(stride), in) != static_cast<size_t>(stride))
+            return refuse("%s: pixel array cut short at row %lld of %lld\n", path,
+                          static_cast<long long>(i), static_cast<long long>(rows));
         // Bottom-up pictures store their bottom row first; top-down ones
         // (negative height) their top row.
         const int64_t y = h.height > 0 ? rows - 1 - i : i;
         if (y >= frame_height) continue;
         for (int64_t c = 0; c < used_planes; ++c) {
-            int32_t* dst = planes[c][static_cast<int32_t>(pad_top + y)] + pad_left;
+            int32_t* dst = planes[c].row(static_cast<int32_t>(y));
             const unsigned char* src = row.get() + c;
             for (int64_t x = 0; x < used_width; ++x) {
                 int32_t v = src[x * bytes_per_pixel];
@@ -223,59 +206,49 @@ bool DeinterlacerModel::read_bmp_stimulus(FILE* stimulus, PixelPlane* planes) {
     }
     std::fclose(in);
 
-    bmp_header = h;
-    palette = kept;
-    palette_bytes = extra;
-    bmp_header_valid = true;
+    bmp_picture.bmp_header = h;
+    bmp_picture.palette = std::move(kept);
+    bmp_picture.palette_bytes = extra;
+    bmp_picture.valid = true;
 
     // The whole field area of every plane, row by row from the top.
     for (int32_t p = 0; p < num_plane; ++p) {
         for (int32_t j = 0; j < frame_height; ++j)
-            if (!write_words(stimulus, planes[p][pad_top + j] + pad_left,
-                             static_cast<size_t>(frame_width)))
-                return true;
+            if (!write_words(stimulus, planes[p].row(j), static_cast<size_t>(frame_width)))
+                return Status::output_write_failed;
         if (!add_sample_count(total_input, int64_t{frame_width} * frame_height, "TOTAL_INPUT"))
-            return true;
+            return Status::output_write_failed;
     }
-    return false;
+    return Status::ok;
 }
 
-bool DeinterlacerModel::write_golden_bmp(int32_t buffer) {
-    if (!bmp_header_valid) return true;
-    // The palette goes with this one picture, whatever happens below.
-    struct PaletteRelease {
-        DeinterlacerModel& m;
-        ~PaletteRelease() {
-            std::free(m.palette);
-            m.palette = nullptr;
-            m.palette_bytes = 0;
-            m.bmp_header_valid = false;
-        }
-    } release{*this};
-
-    const int64_t bytes_per_pixel = bmp_header.bits_per_pixel / 8;
+Status DeinterlacerModel::write_golden_bmp(int32_t buffer) {
+    if (!bmp_picture.valid) return Status::output_write_failed;
+    const BmpHeader& input = bmp_picture.bmp_header;
+    const int64_t bytes_per_pixel = input.bits_per_pixel / 8;
     const int64_t stride = (int64_t{frame_width} * bytes_per_pixel + 3) / 4 * 4;
-    const int64_t limit = int64_t{UINT32_MAX} - bmp_header.data_offset;
+    const int64_t limit = int64_t{UINT32_MAX} - input.data_offset;
     if (stride <= 0 || frame_height <= 0 || frame_height > limit / stride) {
         std::printf("golden.bmp: %d x %d picture is too large for a BMP file\n", frame_width,
                     frame_height);
-        return true;
+        return Status::output_write_failed;
     }
     const int64_t image_size = stride * frame_height;
     Scratch<unsigned char> row(static_cast<size_t>(stride));
-    if (!row.ok()) return true;
+    if (!row.ok()) return Status::output_write_failed;
 
     FILE* out = std::fopen("golden.bmp", "wb");
-    if (!out) return true;
+    if (!out) return Status::output_write_failed;
 
-    BmpHeader h = bmp_header;
+    BmpHeader h = input;
     h.image_size = static_cast<uint32_t>(image_size);
     h.file_size = static_cast<uint32_t>(image_size + h.data_offset);
     h.width = frame_width;
     h.height = frame_height;
     unsigned char raw[kHeaderBytes];
     format_header(h, raw);
-    bool ok = write_bytes(out, raw, kHeaderBytes) && write_bytes(out, palette, palette_bytes);
+    bool ok = write_bytes(out, raw, kHeaderBytes) &&
+              write_bytes(out, bmp_picture.palette.get(), bmp_picture.palette_bytes);
 
     const PixelPlane* golden = frame_store[buffer];
     const int64_t used_planes = bytes_per_pixel < num_plane ? bytes_per_pixel : num_plane;
@@ -284,7 +257,7 @@ bool DeinterlacerModel::write_golden_bmp(int32_t buffer) {
         std::memset(row.get(), 0, static_cast<size_t>(stride));
         const int32_t y = active_height - 1 - r;
         for (int64_t c = 0; c < used_planes; ++c) {
-            const int32_t* src = golden[c][y];
+            const int32_t* src = golden[c].row(y);
             unsigned char* dst = row.get() + c;
             for (int64_t x = 0; x < active_width; ++x) {
                 const int32_t v = src[x];
@@ -293,5 +266,10 @@ bool DeinterlacerModel::write_golden_bmp(int32_t buffer) {
         }
         ok = write_bytes(out, row.get(), static_cast<size_t>(stride));
     }
-    return !close_stream(out) || !ok;
+    // The palette goes with this one picture.
+    bmp_picture.clear();
+    const bool closed = close_stream(out);
+    return ok && closed ? Status::ok : Status::output_write_failed;
 }
+
+}  // namespace veldax

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace veldax {
+
 // Longest piece of a text stimulus line handled as one line (without the
 // line feed that may end it).
 constexpr size_t kTextPieceLength = 99;
@@ -38,3 +40,5 @@ TextLineKind text_line_value(const char* text, size_t len, int32_t max_value, in
 inline uint64_t chroma_index(int64_t w, int64_t j, int64_t k) {
     return static_cast<uint64_t>(w * j / 2 + k / 2);
 }
+
+}  // namespace veldax

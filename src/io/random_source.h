@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace veldax {
+
 // Advances the state and returns the next draw.  The first five draws from a
 // state of 1 are 41, 18467, 6334, 26500, 19169.
 inline int32_t next_random_draw(uint32_t& state) {
@@ -21,3 +23,5 @@ inline int32_t random_sample_value(int32_t draw, int32_t max_value, int32_t min_
     if (v < min_value) v = min_value;
     return v;
 }
+
+}  // namespace veldax

@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <cstdio>
 
+namespace veldax {
+
 // Adds n to counter; false (counter unchanged, one line printed naming the
 // parameter) when the sum leaves the signed 32-bit range.
-inline bool add_sample_count(int32_t& counter, int64_t n, const char* parameter) {
+[[nodiscard]] inline bool add_sample_count(int32_t& counter, int64_t n, const char* parameter) {
     const int64_t sum = int64_t{counter} + n;
     if (sum > INT32_MAX || sum < 0) {
         std::printf("%s exceeds %d samples\n", parameter, INT32_MAX);
@@ -16,3 +18,5 @@ inline bool add_sample_count(int32_t& counter, int64_t n, const char* parameter)
     counter = static_cast<int32_t>(sum);
     return true;
 }
+
+}  // namespace veldax

@@ -1,11 +1,11 @@
 // Synthetic stimulus: a deterministic ramp ("-d") or random samples ("-g"),
 // stored into a field buffer and appended to "stimulus.dat" as 16-bit words.
-#include <algorithm>
-
 #include "config/model.h"
 #include "io/random_source.h"
 #include "io/sample_count.h"
 #include "io/word_stream.h"
+
+namespace veldax {
 
 namespace {
 
@@ -17,14 +17,16 @@ int32_t ramp_value(int32_t i, int32_t p, int32_t j, int32_t k, int32_t max_value
     return static_cast<int32_t>(sum % max_value);
 }
 
+int32_t same(int32_t v) { return v; }
+
 }  // namespace
 
-bool DeinterlacerModel::fill_synthetic_field(FILE* stimulus, PixelPlane* planes, int32_t frame) {
+Status DeinterlacerModel::fill_synthetic_field(FILE* stimulus, PixelPlane* planes, int32_t frame) {
     // 1. The whole configured field area, whatever the frame's own size; one
     //    draw per sample in plane, row, column order.
     for (int32_t p = 0; p < num_plane; ++p) {
         for (int32_t j = 0; j < frame_height; ++j) {
-            int32_t* row = planes[p][pad_top + j] + pad_left;
+            int32_t* row = planes[p].row(j);
             if (pattern_mode) {
                 for (int32_t k = 0; k < frame_width; ++k)
                     row[k] = ramp_value(frame, p, j, k, max_value);
@@ -40,40 +42,27 @@ bool DeinterlacerModel::fill_synthetic_field(FILE* stimulus, PixelPlane* planes,
     if (ycbcr422 && num_plane >= 3) {
         for (int32_t p = 1; p <= 2; ++p)
             for (int32_t j = 0; j < frame_height; ++j) {
-                int32_t* row = planes[p][pad_top + j] + pad_left;
+                int32_t* row = planes[p].row(j);
                 for (int32_t k = 1; k < frame_width; k += 2) row[k] = row[k - 1];
             }
     }
 
-    // 3. The frame's own top-left W x H part, plane by plane.
-    int32_t frame_w, frame_h;
-    frame_size(frame, &frame_w, &frame_h);
-    const int64_t W = frame_w, H = frame_h;
-    const size_t area = static_cast<size_t>(W * H);
-    Scratch<int32_t> words(area);
-    if (!words.ok()) return true;
+    // 3. The frame's own top-left part, plane by plane, as the layout packs it.
+    const FrameLayout layout = this->layout();
+    const FrameSize size = layout.frame_size(frame);
+    Scratch<int32_t> words(static_cast<size_t>(int64_t{size.width} * size.height));
+    if (!words.ok()) return Status::output_write_failed;
 
     for (int32_t p = 0; p < num_plane; ++p) {
-        size_t n = area;
-        if (ycbcr422 && p >= 1) {
-            // Sample (j, k) goes to word floor(j*W/2) + floor(k/2), a later
-            // sample replacing an earlier one; the first floor(W*H/2) words go out.
-            std::fill(words.get(), words.get() + area, 0);
-            for (int64_t j = 0; j < H; ++j) {
-                const int32_t* row = planes[p][pad_top + static_cast<int32_t>(j)] + pad_left;
-                const int64_t base = j * W / 2;
-                for (int64_t k = 0; k < W; ++k) words[static_cast<size_t>(base + k / 2)] = row[k];
-            }
-            n = area / 2;
-        } else {
-            size_t at = 0;
-            for (int64_t j = 0; j < H; ++j) {
-                const int32_t* row = planes[p][pad_top + static_cast<int32_t>(j)] + pad_left;
-                for (int64_t k = 0; k < W; ++k) words[at++] = row[k];
-            }
-        }
-        if (!write_words(stimulus, words.get(), n)) return true;
-        if (!add_sample_count(total_input, static_cast<int64_t>(n), "TOTAL_INPUT")) return true;
+        const PlaneSpan span = layout.stimulus_plane(p, frame);
+        const PixelPlane& plane = planes[p];
+        gather_span(plane.row(0), plane.stride, span, ChromaColumns::all, words.get(), same);
+        const size_t n = static_cast<size_t>(span.words);
+        if (!write_words(stimulus, words.get(), n)) return Status::output_write_failed;
+        if (!add_sample_count(total_input, span.counted, "TOTAL_INPUT"))
+            return Status::output_write_failed;
     }
-    return false;
+    return Status::ok;
 }
+
+}  // namespace veldax

@@ -8,6 +8,8 @@
 #include "io/sample_count.h"
 #include "io/word_stream.h"
 
+namespace veldax {
+
 void split_hex_digits(int32_t v, int32_t* digits, int32_t width) {
     const int32_t n = hex_digit_count(width);
     const uint32_t u = static_cast<uint32_t>(v);
@@ -112,11 +114,11 @@ std::string printable(const char* text, size_t len) {
 
 }  // namespace
 
-bool DeinterlacerModel::read_text_stimulus(FILE* stimulus, PixelPlane* planes) {
+Status DeinterlacerModel::read_text_stimulus(FILE* stimulus, PixelPlane* planes) {
     FILE* in = std::fopen(stimulus_path.c_str(), "rb");
     if (!in) {
         std::printf("Can't open %s for read\n", stimulus_path.c_str());
-        return true;
+        return Status::stimulus_read_failed;
     }
     const char* path = stimulus_path.c_str();
     const int64_t area = int64_t{frame_width} * frame_height;
@@ -125,7 +127,7 @@ bool DeinterlacerModel::read_text_stimulus(FILE* stimulus, PixelPlane* planes) {
     const int32_t width = dwidth;
     if (area <= 0 || width < 1 || width > 32) {
         std::fclose(in);
-        return true;
+        return Status::stimulus_read_failed;
     }
 
     char piece[kTextPieceLength];
@@ -134,7 +136,7 @@ bool DeinterlacerModel::read_text_stimulus(FILE* stimulus, PixelPlane* planes) {
     char line[9];
     const int32_t n = hex_digit_count(width);
     int64_t line_number = 1;  // line of the file where the next piece starts
-    bool failed = false;
+    Status result = Status::ok;
 
     for (int64_t m = 0; m < total;) {
         const int64_t piece_line = line_number;
@@ -142,7 +144,7 @@ bool DeinterlacerModel::read_text_stimulus(FILE* stimulus, PixelPlane* planes) {
         if (len == 0) {
             if (std::ferror(in)) {
                 std::printf("%s line %lld: read error\n", path, static_cast<long long>(piece_line));
-                failed = true;
+                result = Status::stimulus_read_failed;
             }
             break;
         }
@@ -158,7 +160,7 @@ bool DeinterlacerModel::read_text_stimulus(FILE* stimulus, PixelPlane* planes) {
                             ? "%s line %lld: \"%s\" is not a hexadecimal number\n"
                             : "%s line %lld: \"%s\" does not begin with a decimal number\n",
                         path, static_cast<long long>(piece_line), printable(text, tlen).c_str());
-            failed = true;
+            result = Status::stimulus_read_failed;
             break;
         }
         if (value < min_value) value = min_value;
@@ -166,12 +168,9 @@ bool DeinterlacerModel::read_text_stimulus(FILE* stimulus, PixelPlane* planes) {
         split_hex_digits(value, digits, width);
         for (int32_t d = 0; d < n; ++d) line[d] = "0123456789ABCDEF"[digits[n - 1 - d]];
         line[n] = '\n';
-        if (!write_bytes(stimulus, line, static_cast<size_t>(n) + 1)) {
-            failed = true;
-            break;
-        }
-        if (!add_sample_count(total_input, 1, "TOTAL_INPUT")) {
-            failed = true;
+        if (!write_bytes(stimulus, line, static_cast<size_t>(n) + 1) ||
+            !add_sample_count(total_input, 1, "TOTAL_INPUT")) {
+            result = Status::output_write_failed;
             break;
         }
 
@@ -179,9 +178,11 @@ bool DeinterlacerModel::read_text_stimulus(FILE* stimulus, PixelPlane* planes) {
         const int64_t rest = m % area;
         const int64_t j = rest / frame_width;
         const int64_t k = rest % frame_width;
-        planes[p][static_cast<int32_t>(pad_top + j)][pad_left + k] = value;
+        planes[p].row(static_cast<int32_t>(j))[k] = value;
         ++m;
     }
     std::fclose(in);
-    return failed;
+    return result;
 }
+
+}  // namespace veldax

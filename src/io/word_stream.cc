@@ -1,5 +1,7 @@
 #include "io/word_stream.h"
 
+namespace veldax {
+
 bool write_words(FILE* out, const int32_t* samples, size_t n) {
     // Converted in blocks so that the byte order does not depend on the host.
     unsigned char block[8192];
@@ -28,3 +30,5 @@ bool close_stream(FILE* stream) {
     const bool closed = std::fclose(stream) == 0;
     return flushed && closed;
 }
+
+}  // namespace veldax

@@ -7,16 +7,18 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace veldax {
+
 // Appends n samples as 16-bit little-endian words (the low 16 bits of each
 // value); false when the stream did not take them all.
-bool write_words(FILE* out, const int32_t* samples, size_t n);
+[[nodiscard]] bool write_words(FILE* out, const int32_t* samples, size_t n);
 
 // Appends n bytes; false when the stream did not take them all.
-bool write_bytes(FILE* out, const void* bytes, size_t n);
+[[nodiscard]] bool write_bytes(FILE* out, const void* bytes, size_t n);
 
 // Closes a stream that may be null; false when buffered data could not be
 // written or the close failed.
-bool close_stream(FILE* stream);
+[[nodiscard]] bool close_stream(FILE* stream);
 
 // A per-call scratch array that reports failure as a null pointer instead of
 // an exception.
@@ -38,3 +40,5 @@ private:
     T* data_;
     size_t size_;
 };
+
+}  // namespace veldax

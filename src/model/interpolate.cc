@@ -1,34 +1,24 @@
 // Builds one golden frame from the field held in a field buffer.  Rows of the
 // kept parity (and the frame's last row) pass unchanged; every other row is
-// rebuilt by the method in force, one whole row per call.
+// rebuilt by the row operation of the method in force, one whole row per
+// call.
 #include <cstring>
 
 #include "config/model.h"
+#include "model/methods.h"
 
-namespace {
+namespace veldax {
 
-// Mean of two samples with a half rounded up; formed in 64 bits so that no
-// sample pair can overflow.
-inline int32_t bob_average(int32_t up, int32_t down) {
-    return static_cast<int32_t>((int64_t{up} + int64_t{down} + 1) / 2);
+void weave_row(const RowInputs& in, const RowParams&, int32_t width, int32_t* out) {
+    std::memcpy(out, in.mid, sizeof(int32_t) * static_cast<size_t>(width));
 }
 
-void copy_row(const int32_t* in, int32_t width, int32_t* out) {
-    std::memcpy(out, in, sizeof(int32_t) * static_cast<size_t>(width));
+void bob_row(const RowInputs& in, const RowParams&, int32_t width, int32_t* out) {
+    // Mean with a half rounded up, formed in 64 bits so that no pair of
+    // samples can overflow.
+    for (int32_t j = 0; j < width; ++j)
+        out[j] = static_cast<int32_t>((int64_t{in.up[j]} + int64_t{in.down[j]} + 1) / 2);
 }
-
-void bob_row(const int32_t* up, const int32_t* down, int32_t width, int32_t* out) {
-    for (int32_t j = 0; j < width; ++j) out[j] = bob_average(up[j], down[j]);
-}
-
-// Bob methods keep a fixed parity; the others keep the one asked for.
-int32_t kept_parity(int32_t method, int32_t parity) {
-    if (method == bobe) return 0;
-    if (method == bobo) return 1;
-    return parity;
-}
-
-}  // namespace
 
 void DeinterlacerModel::interpolate_frame(int32_t buffer, int32_t parity, int32_t frame) {
     // Plane 0 first: the inter method records motion there that the later
@@ -41,46 +31,22 @@ void DeinterlacerModel::interpolate_plane(int32_t buffer, int32_t plane, int32_t
     const PixelPlane& current = field_store[buffer][plane];
     const PixelPlane& other = field_store[1 - buffer][plane];
     const PixelPlane& out = frame_store[buffer][plane];
-    const int32_t keep = kept_parity(method_now, parity);
+    const MethodRow& method = method_row(method_now);
+    const int32_t keep = kept_parity(method, parity);
     const int32_t last_row = frmh[frame_slot(frame)];
-    const int32_t width = active_width;
+    const RowParams params{th0_now, th1_now, th2_now, max_value};
+    // Later planes of 4:2:2 and 4:4:4 data take the motion of plane 0.
+    const bool reuse_motion = (ycbcr422 != 0 || ycbcr444 != 0) && plane > 0;
 
     for (int32_t i = 0; i < active_height; ++i) {
-        const int32_t r = pad_top + i;
-        int32_t* out_row = out[i];
-        if (i % 2 == keep || i == last_row) {
-            copy_row(current[r] + pad_left, width, out_row);
-            continue;
-        }
-        switch (method_now) {
-        case bobe:
-        case bobo:
-            bob_row(current[r - 1] + pad_left, current[r + 1] + pad_left, width, out_row);
-            break;
-        case intra:
-            intra_line(current, r, width, out_row);
-            break;
-        case inter:
-            inter_line(current, other, r, plane, width, out_row);
-            break;
-        default:  // weave: the field's own row
-            copy_row(current[r] + pad_left, width, out_row);
-            break;
-        }
+        const RowInputs in{current.row(i - 1), current.row(i),    current.row(i + 1),
+                           other.row(i - 1),   other.row(i),      other.row(i + 1),
+                           motion_store.row(i), reuse_motion};
+        if (i % 2 == keep || i == last_row)
+            weave_row(in, params, active_width, out.row(i));
+        else
+            method.rebuild(in, params, active_width, out.row(i));
     }
 }
 
-int32_t DeinterlacerModel::interpolate_sample(const PixelPlane& current, const PixelPlane& other,
-                                              int32_t row, int32_t col, int32_t plane) {
-    switch (method_now) {
-    case bobe:
-    case bobo:
-        return bob_average(current[row - 1][col], current[row + 1][col]);
-    case intra:
-        return intra_sample(current, other, row, col);
-    case inter:
-        return inter_sample(current, other, row, col, plane);
-    default:  // weave
-        return current[row][col];
-    }
-}
+}  // namespace veldax

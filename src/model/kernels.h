@@ -1,7 +1,7 @@
 // Pixel kernels of the intra and inter methods: pure functions of the window
 // samples and the sample ceiling, free of I/O and of the model record, so the
-// per-sample and the per-row operations share them and tests call them
-// directly.
+// row loops (model/kernel_rows.h) and the per-sample reference of the tests
+// share them, and tests call them directly.
 //
 // Windows are passed as pointers to the centre sample of each row: up[x],
 // mid[x] and down[x] for offsets x = -2..+2 (or -1..+1 where only three
@@ -16,23 +16,21 @@
 // 0..65535 only.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
 
-// Row loops of the model are built twice on x86-64, for AVX2 and for the
-// baseline instruction set, and the loader picks the one the processor runs.
-// Integer arithmetic gives the same bits either way.
-#if defined(__x86_64__) && defined(__GNUC__) && defined(__linux__)
-#define VELDAX_ROW_CLONES [[gnu::target_clones("avx2", "default")]]
-#else
-#define VELDAX_ROW_CLONES
-#endif
+namespace veldax {
 
 // Mean of two samples with a half rounded up: (p + q + 1) / 2, the division
 // truncating toward zero as C++ integer division does.
 static inline int32_t rounded_mean(int32_t p, int32_t q) {
     return (p + q + 1) / 2;
 }
+
+// Own minimum and maximum: these headers are compiled once per instruction
+// set, and an inline template shared between those builds could be linked
+// from the wrong one.
+static inline int32_t min32(int32_t p, int32_t q) { return p < q ? p : q; }
+static inline int32_t max32(int32_t p, int32_t q) { return p < q ? q : p; }
 
 static inline int32_t abs_diff(int32_t p, int32_t q) {
     const int32_t d = p - q;
@@ -41,9 +39,9 @@ static inline int32_t abs_diff(int32_t p, int32_t q) {
 
 // Middle value of three, by a min/max network (no branches, any int32).
 static inline int32_t median3(int32_t p, int32_t q, int32_t s) {
-    const int32_t lo = std::min(p, q);
-    const int32_t hi = std::max(p, q);
-    return std::max(lo, std::min(hi, s));
+    const int32_t lo = min32(p, q);
+    const int32_t hi = max32(p, q);
+    return max32(lo, min32(hi, s));
 }
 
 // Third smallest of five, by a min/max network (no branches, any int32).
@@ -52,8 +50,8 @@ static inline int32_t median3(int32_t p, int32_t q, int32_t s) {
 // above three others, so neither can be the middle value; the middle of the
 // five is then the middle of the remaining three.
 static inline int32_t median5(int32_t p, int32_t q, int32_t s, int32_t t, int32_t u) {
-    const int32_t low_pair_top = std::max(std::min(p, q), std::min(s, t));
-    const int32_t high_pair_bottom = std::min(std::max(p, q), std::max(s, t));
+    const int32_t low_pair_top = max32(min32(p, q), min32(s, t));
+    const int32_t high_pair_bottom = min32(max32(p, q), max32(s, t));
     return median3(low_pair_top, high_pair_bottom, u);
 }
 
@@ -101,7 +99,7 @@ static inline int32_t intra_filter(const int32_t* up, const int32_t* mid, const 
     const int32_t side_edge = (abs_diff(rounded_mean(up[-1], down[-1]), mid[-1]) +
                                abs_diff(rounded_mean(up[1], down[1]), mid[1])) /
                               2;
-    const int32_t edge = std::max(centre_edge, side_edge);
+    const int32_t edge = max32(centre_edge, side_edge);
 
     const int32_t vertical_median = median3(up[0], mid[0], down[0]);
     const int32_t x_median = median5(up[-1], up[1], down[-1], down[1], mid[0]);
@@ -131,7 +129,7 @@ static inline int32_t pair_spread(const int32_t* x, const int32_t* y) {
     const int32_t g1 = (abs_diff(x[1], y[1]) + abs_diff(x[2], y[2]) + 1) / 2;
     const int32_t g2 = (abs_diff(x[3], y[3]) + abs_diff(x[4], y[4]) + 1) / 2;
     const int32_t g3 = (abs_diff(x[5], y[5]) + abs_diff(x[6], y[6]) + 1) / 2;
-    return std::max(std::max(g0, g1), std::max(g2, g3));
+    return max32(max32(g0, g1), max32(g2, g3));
 }
 
 // value limited to centre -/+ the spread of the seven pairs x[k], y[k], and
@@ -140,3 +138,5 @@ static inline int32_t spread_clamp(const int32_t* x, const int32_t* y, int32_t c
                                    int32_t value, int32_t max_value) {
     return band_clamp(centre, pair_spread(x, y), value, max_value);
 }
+
+}  // namespace veldax

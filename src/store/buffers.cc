@@ -1,8 +1,11 @@
-#include <cstdlib>
-#include <cstring>
 #include <unistd.h>
 
+#include <cstring>
+#include <new>
+
 #include "config/model.h"
+
+namespace veldax {
 
 namespace {
 
@@ -17,112 +20,100 @@ uint64_t physical_memory_bytes() {
     return static_cast<uint64_t>(pages) * static_cast<uint64_t>(page_size);
 }
 
-uint64_t plane_bytes(int32_t height, int32_t width) {
-    if (height <= 0 || width <= 0) return 0;
-    return static_cast<uint64_t>(height) * static_cast<uint64_t>(width) * sizeof(int32_t) +
-           static_cast<uint64_t>(height) * sizeof(int32_t*);
-}
-
-// One plane as one zeroed block of samples plus its row pointers.
-bool allocate_plane(PixelPlane& plane, int32_t height, int32_t width) {
-    if (height <= 0 || width <= 0) return false;
-    const size_t h = static_cast<size_t>(height);
-    const size_t w = static_cast<size_t>(width);
-    plane.data = static_cast<int32_t*>(std::calloc(h * w, sizeof(int32_t)));
-    plane.rows = static_cast<int32_t**>(std::malloc(h * sizeof(int32_t*)));
-    if (!plane.data || !plane.rows) return false;
-    for (size_t r = 0; r < h; ++r) plane.rows[r] = plane.data + r * w;
-    plane.height = height;
-    plane.width = width;
-    return true;
-}
-
-void free_plane(PixelPlane& plane) {
-    std::free(plane.data);
-    std::free(plane.rows);
-    plane = PixelPlane{};
-}
-
-// [buffers][planes] planes of height x width; false on the first block that
-// cannot be obtained (what was obtained stays, for free_buffer_set).
-bool allocate_buffer_set(PixelPlane**& set, int32_t buffers, int32_t planes, int32_t height,
-                         int32_t width) {
-    set = static_cast<PixelPlane**>(std::calloc(static_cast<size_t>(buffers), sizeof(PixelPlane*)));
-    if (!set) return false;
-    for (int32_t b = 0; b < buffers; ++b) {
-        set[b] = static_cast<PixelPlane*>(std::calloc(static_cast<size_t>(planes), sizeof(PixelPlane)));
-        if (!set[b]) return false;
-        for (int32_t p = 0; p < planes; ++p)
-            if (!allocate_plane(set[b][p], height, width)) return false;
-    }
-    return true;
-}
-
-void free_buffer_set(PixelPlane**& set, int32_t buffers, int32_t planes) {
-    if (!set) return;
-    for (int32_t b = 0; b < buffers; ++b) {
-        if (!set[b]) continue;
-        for (int32_t p = 0; p < planes; ++p) free_plane(set[b][p]);
-        std::free(set[b]);
-    }
-    std::free(set);
-    set = nullptr;
-}
-
 }  // namespace
 
-int32_t DeinterlacerModel::allocate_buffers() {
-    if (buffer_count <= 0 || num_plane <= 0) return 2;
+uint64_t plane_bytes(int32_t rows, int32_t columns, const PlaneBorders& around) {
+    if (rows <= 0 || columns <= 0) return 0;
+    const uint64_t h = uint64_t(rows) + uint64_t(around.top) + uint64_t(around.bottom);
+    const uint64_t w = uint64_t(columns) + uint64_t(around.left) + uint64_t(around.right);
+    return h * w * sizeof(int32_t);
+}
+
+size_t PixelPlane::block_samples() const {
+    return block_ ? static_cast<size_t>(height + borders.top + borders.bottom) *
+                        static_cast<size_t>(stride)
+                  : 0;
+}
+
+bool PixelPlane::allocate(int32_t rows, int32_t columns, const PlaneBorders& around) {
+    block_.reset();
+    origin_ = nullptr;
+    const uint64_t bytes = plane_bytes(rows, columns, around);
+    if (bytes == 0 || bytes > SIZE_MAX) return false;
+    // calloc: zeroed, and the pages are the system's zero pages until the
+    // run first writes them.
+    block_.reset(static_cast<int32_t*>(std::calloc(static_cast<size_t>(bytes), 1)));
+    if (!block_) return false;
+    height = rows;
+    width = columns;
+    borders = around;
+    stride = ptrdiff_t{around.left} + columns + around.right;
+    origin_ = block_.get() + ptrdiff_t{around.top} * stride + around.left;
+    return true;
+}
+
+bool PlaneSet::allocate(int32_t buffers, int32_t planes, int32_t rows, int32_t columns,
+                        const PlaneBorders& around) {
+    planes_.reset();
+    if (buffers <= 0 || planes <= 0) return false;
+    const size_t n = static_cast<size_t>(buffers) * static_cast<size_t>(planes);
+    planes_.reset(new (std::nothrow) PixelPlane[n]);
+    if (!planes_) return false;
+    per_buffer_ = planes;
+    for (size_t i = 0; i < n; ++i)
+        if (!planes_[i].allocate(rows, columns, around)) return false;
+    return true;
+}
+
+Status DeinterlacerModel::allocate_buffers() {
+    if (buffer_count <= 0 || num_plane <= 0) return Status::field_memory;
+    const PlaneBorders field_pads{pad_top, pad_bottom, pad_left, pad_right};
     const uint64_t sets = static_cast<uint64_t>(buffer_count) * static_cast<uint64_t>(num_plane);
-    const uint64_t field_bytes = sets * plane_bytes(padded_height, padded_width);
-    const uint64_t frame_bytes = sets * plane_bytes(active_height, active_width);
-    const uint64_t motion_bytes = plane_bytes(active_height, active_width);
+    const uint64_t field_bytes = sets * plane_bytes(frame_height, frame_width, field_pads);
+    const uint64_t frame_plane = plane_bytes(active_height, active_width, PlaneBorders{});
+    const uint64_t frame_bytes = sets * frame_plane;
     const uint64_t available = physical_memory_bytes();
 
     // Both limits are tested before anything is obtained, so a run that
     // cannot fit does not first take (and touch) the field buffers.
-    if (available && field_bytes > available) return 2;
-    if (available && field_bytes + frame_bytes + motion_bytes > available) return 3;
-    if (!allocate_buffer_set(field_store, buffer_count, num_plane, padded_height, padded_width))
-        return 2;
-    if (!allocate_buffer_set(frame_store, buffer_count, num_plane, active_height, active_width))
-        return 3;
-    motion_store = static_cast<PixelPlane*>(std::calloc(1, sizeof(PixelPlane)));
-    if (!motion_store || !allocate_plane(*motion_store, active_height, active_width)) return 3;
-    return 0;
+    if (available && field_bytes > available) return Status::field_memory;
+    if (available && field_bytes + frame_bytes + frame_plane > available)
+        return Status::golden_memory;
+    if (!field_store.allocate(buffer_count, num_plane, frame_height, frame_width, field_pads))
+        return Status::field_memory;
+    if (!frame_store.allocate(buffer_count, num_plane, active_height, active_width, PlaneBorders{}))
+        return Status::golden_memory;
+    if (!motion_store.allocate(active_height, active_width, PlaneBorders{}))
+        return Status::golden_memory;
+    return Status::ok;
 }
 
 void DeinterlacerModel::release_buffers() {
-    free_buffer_set(field_store, buffer_count, num_plane);
-    free_buffer_set(frame_store, buffer_count, num_plane);
-    if (motion_store) {
-        free_plane(*motion_store);
-        std::free(motion_store);
-        motion_store = nullptr;
-    }
-    std::free(palette);
-    palette = nullptr;
-    palette_bytes = 0;
+    field_store.release();
+    frame_store.release();
+    motion_store = PixelPlane{};
+    bmp_picture.clear();
 }
 
 void DeinterlacerModel::fill_borders(PixelPlane* planes, int32_t frame) {
-    int32_t w, h;
-    frame_size(frame, &w, &h);
-    const int32_t W = pad_left + w + pad_right;
-    const int32_t H = pad_top + h + pad_bottom;
+    const FrameSize size = layout().frame_size(frame);
+    const int32_t w = size.width;
+    const int32_t h = size.height;
+    const size_t row_bytes = sizeof(int32_t) * static_cast<size_t>(pad_left + w + pad_right);
     for (int32_t p = 0; p < num_plane; ++p) {
-        PixelPlane& plane = planes[p];
+        const PixelPlane& plane = planes[p];
         // Vertical borders: mirror about the edge row, which is not repeated.
-        for (int32_t k = 0; k < pad_top; ++k)
-            std::memcpy(plane[k], plane[2 * pad_top - k], sizeof(int32_t) * static_cast<size_t>(W));
-        for (int32_t k = 0; k < pad_bottom; ++k)
-            std::memcpy(plane[H - 1 - k], plane[H - 2 * pad_bottom - 1 + k],
-                        sizeof(int32_t) * static_cast<size_t>(W));
+        for (int32_t k = 1; k <= pad_top; ++k)
+            std::memcpy(plane.row(-k) - pad_left, plane.row(k) - pad_left, row_bytes);
+        for (int32_t k = 1; k <= pad_bottom; ++k)
+            std::memcpy(plane.row(h - 1 + k) - pad_left, plane.row(h - 1 - k) - pad_left, row_bytes);
         // Horizontal borders: replicate the edge column, border rows included.
-        for (int32_t r = 0; r < H; ++r) {
-            int32_t* row = plane[r];
-            for (int32_t k = 0; k < pad_left; ++k) row[k] = row[pad_left];
-            for (int32_t k = 0; k < pad_right; ++k) row[W - 1 - k] = row[W - pad_right - 1];
+        for (int32_t r = -pad_top; r < h + pad_bottom; ++r) {
+            int32_t* row = plane.row(r);
+            for (int32_t k = 1; k <= pad_left; ++k) row[-k] = row[0];
+            for (int32_t k = 0; k < pad_right; ++k) row[w + k] = row[w - 1];
         }
     }
 }
+
+}  // namespace veldax

@@ -85,7 +85,7 @@ TEST(CommandLine, FieldCounts) {
         std::vector<char*> argv;
         for (auto& w : c.words) argv.push_back(w.data());
         veldax_test::TestModel t;
-        EXPECT_EQ(t.m.parse_command_line(static_cast<int>(argv.size()), argv.data()), 0);
+        EXPECT_EQ(t.m.parse_command_line(static_cast<int>(argv.size()), argv.data()), Status::ok);
         EXPECT_EQ(std::make_pair(t.m.input_frames, t.m.max_frames), std::make_pair(c.fields, c.max_fields));
     }
 }

@@ -27,14 +27,14 @@ TEST(InterpolateFrame, FourRowWorkedExamples) {
         std::vector<int32_t> rows, want;
     };
     const Case cases[] = {
-        {weave, 0, {10, 20, 30, 40}, {10, 20, 30, 40}},
-        {weave, 1, {10, 20, 30, 40}, {10, 20, 30, 40}},
+        {method_number(DeinterlaceMethod::weave), 0, {10, 20, 30, 40}, {10, 20, 30, 40}},
+        {method_number(DeinterlaceMethod::weave), 1, {10, 20, 30, 40}, {10, 20, 30, 40}},
         // Row 1 = (10 + 30 + 1) / 2; row 3 has the rebuilt parity but is the last row: kept.
-        {bobe, 1, {10, 20, 30, 40}, {10, 20, 30, 40}},
+        {method_number(DeinterlaceMethod::bobe), 1, {10, 20, 30, 40}, {10, 20, 30, 40}},
         // Row 0 reads the mirrored border (row 1) above; row 2 = (20 + 40 + 1) / 2.
-        {bobo, 0, {10, 20, 30, 40}, {20, 20, 30, 40}},
+        {method_number(DeinterlaceMethod::bobo), 0, {10, 20, 30, 40}, {20, 20, 30, 40}},
         // Rounding: (5 + 6 + 1) / 2 = 6; the rebuilt row's own 99 is not read.
-        {bobe, 0, {5, 99, 6, 0}, {5, 6, 6, 0}},
+        {method_number(DeinterlaceMethod::bobe), 0, {5, 99, 6, 0}, {5, 6, 6, 0}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "method " << c.method << " row 0 " << c.rows[0]);
@@ -100,7 +100,7 @@ TEST(Sequencer, YuvFramesUpToTheLimit) {
         t.m.stimulus_path = "in.yuv";
         t.m.max_frames = c.max_frames;
         ASSERT_TRUE(in.ok() && t.ready());
-        EXPECT_EQ(t.m.run_generation(), kGenerationOk);
+        EXPECT_EQ(t.m.run_generation(), Status::ok);
         EXPECT_EQ(t.m.input_frames, c.fields);
         EXPECT_EQ(read_file("golden.yuv"), c.input.substr(0, 8 * static_cast<size_t>(c.fields)));
     }

@@ -13,7 +13,7 @@ static std::string read_text(DeinterlacerModel& m, const std::string& text) {
     m.init_defaults();
     m.kvf_path = "cfg.kvf";
     testing::internal::CaptureStdout();
-    const int result = m.read_parameter_file();
+    const int result = m.read_parameter_file() == Status::ok ? 0 : 1;
     return std::to_string(result) + " " + testing::internal::GetCapturedStdout();
 }
 

@@ -17,11 +17,11 @@ static std::string emitted(const Set& set, const char* file, int32_t* depth = nu
     t.m.module_name = "abc";
     if (set) set(t.m);
     t.m.derive_configuration();
-    if (depth && !t.m.compute_mem_depth(depth)) *depth = -1;
+    if (depth) *depth = t.m.compute_mem_depth().value_or(-1);
     TempDir dir;
     InDir in(dir.path());
     testing::internal::CaptureStdout();
-    const bool ok = t.m.write_params_file() == 0 && t.m.write_define_header() == 0;
+    const bool ok = t.m.write_params_file() == Status::ok && t.m.write_define_header() == Status::ok;
     testing::internal::GetCapturedStdout();
     return ok ? read_file(dir.file(file)) : "";
 }
@@ -37,8 +37,8 @@ TEST(Emit, CeilLog2) {
 TEST(Emit, MemoryDepthAndAddressWidth) {
     const struct { const char* name; Set set; int32_t depth, abus; } cases[] = {
         {"defaults", nullptr, 679680, 20},
-        {"inter", [](DeinterlacerModel& m) { m.dmethod = inter; }, 1019520, 20},
-        {"inter+fconvert", [](DeinterlacerModel& m) { m.dmethod = inter; m.fconvert = 1; }, 1359360, 21},
+        {"inter", [](DeinterlacerModel& m) { m.dmethod = method_number(DeinterlaceMethod::inter); }, 1019520, 20},
+        {"inter+fconvert", [](DeinterlacerModel& m) { m.dmethod = method_number(DeinterlaceMethod::inter); m.fconvert = 1; }, 1359360, 21},
         {"base 0x100000", [](DeinterlacerModel& m) { m.base_addr = 0x100000; }, 679680, 21},
         // Two samples a pixel, not three: 1408 -> 118 half-requests -> 1416 bytes.
         {"422 three planes", [](DeinterlacerModel& m) { m.num_plane = 3; m.ycbcr422 = 1; }, 1359360, 21},
@@ -47,7 +47,7 @@ TEST(Emit, MemoryDepthAndAddressWidth) {
         {"odd height", [](DeinterlacerModel& m) { m.frame_width = 3; m.frame_height = 5; m.dbus_width = 8;
              m.burst_count = 1; m.burst_length = 2; }, 28, 5},
         // 708 * 2000000 / 2 fits, six times it does not.
-        {"six fields overflow", [](DeinterlacerModel& m) { m.dmethod = inter; m.frame_height = 2000000; }, -1, 0},
+        {"six fields overflow", [](DeinterlacerModel& m) { m.dmethod = method_number(DeinterlaceMethod::inter); m.frame_height = 2000000; }, -1, 0},
     };
     for (const auto& c : cases) {
         int32_t depth = -7;

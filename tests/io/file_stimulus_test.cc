@@ -27,8 +27,9 @@ Read read_into(TestModel& t, const TempDir& dir, const std::string& name, const 
     write_file(t.m.stimulus_path, bytes);
     FILE* stim = std::tmpfile();
     testing::internal::CaptureStdout();
-    const bool failed = name.ends_with(".bmp") ? t.m.read_bmp_stimulus(stim, t.m.field_store[1])
-                                               : t.m.read_text_stimulus(stim, t.m.field_store[1]);
+    const bool failed = (name.ends_with(".bmp") ? t.m.read_bmp_stimulus(stim, t.m.field_store[1])
+                                                : t.m.read_text_stimulus(stim, t.m.field_store[1])) !=
+                        Status::ok;
     std::fflush(stdout);
     Read r{failed, stream_bytes(stim), testing::internal::GetCapturedStdout()};
     std::fclose(stim);
@@ -140,7 +141,7 @@ TEST(BmpStimulus, PlanesRowsAndGoldenPicture) {
                 for (int x = 0; x < c.bmp.w; ++x) t.golden(1, p, y, x) = 100 * p + 10 * y + x;
         t.golden(1, c.planes - 1, 1, c.bmp.w - 1) = 300;
         InDir in(dir.path());
-        ASSERT_FALSE(t.m.write_golden_bmp(1)) << c.name;
+        ASSERT_EQ(t.m.write_golden_bmp(1), Status::ok) << c.name;
         const std::string g = read_file("golden.bmp");
         const size_t offset = 54 + c.bmp.extra.size();
         ASSERT_EQ(g.size(), offset + c.golden.size()) << c.name;
@@ -167,7 +168,7 @@ TEST(BmpStimulus, UnusablePicturesAreRefused) {
         EXPECT_NE(r.console.find(why), std::string::npos) << r.console;
         EXPECT_EQ(r.stimulus, "") << why;
         InDir in(dir.path());
-        EXPECT_TRUE(t.m.write_golden_bmp(1)) << why;
+        EXPECT_NE(t.m.write_golden_bmp(1), Status::ok) << why;
         EXPECT_FALSE(file_exists("golden.bmp")) << why;
     }
 }
@@ -205,10 +206,8 @@ TEST(YuvStimulus, WholeFramesInLowBytesOut) {
         FILE *in = std::tmpfile(), *stim = std::tmpfile(), *out = std::tmpfile();
         std::fwrite(c.input.data(), 1, c.input.size(), in);
         std::rewind(in);
-        bool failed = true;
-        EXPECT_TRUE(t.m.read_yuv_frame(in, stim, t.m.field_store[0], &failed)) << c.name;
-        EXPECT_FALSE(t.m.read_yuv_frame(in, stim, t.m.field_store[1], &failed)) << c.name;
-        EXPECT_FALSE(failed) << c.name;
+        EXPECT_EQ(t.m.read_yuv_frame(in, stim, t.m.field_store[0]), YuvFrame::taken) << c.name;
+        EXPECT_EQ(t.m.read_yuv_frame(in, stim, t.m.field_store[1]), YuvFrame::end_of_input) << c.name;
         EXPECT_EQ(words_of(stream_bytes(stim)), c.stimulus) << c.name;
         EXPECT_EQ(t.m.total_input, static_cast<int32_t>(c.stimulus.size())) << c.name;
         expect_samples(t, c.samples, c.name);
@@ -216,7 +215,7 @@ TEST(YuvStimulus, WholeFramesInLowBytesOut) {
             for (int j = 0; j < c.h; ++j)
                 for (int k = 0; k < c.w; ++k) t.golden(1, p, j, k) = 100 * p + 10 * j + k;
         t.golden(1, 0, 0, 0) = 300;
-        EXPECT_FALSE(t.m.write_golden_yuv(out, 1)) << c.name;
+        EXPECT_EQ(t.m.write_golden_yuv(out, 1), Status::ok) << c.name;
         const std::string got = stream_bytes(out);
         EXPECT_EQ(std::vector<unsigned char>(got.begin(), got.end()), c.golden) << c.name;
         for (FILE* f : {in, stim, out}) std::fclose(f);

@@ -4,8 +4,10 @@
 #include <array>
 #include <random>
 #include <vector>
+#include "model/kernel_table.h"
 #include "model/kernels.h"
 #include "support/model_fixture.h"
+#include "support/reference_kernels.h"
 #include "support/test_support.h"
 
 using namespace veldax_test;
@@ -79,62 +81,86 @@ TEST(WorkedWindows, IntraAndInter) {
         ASSERT_TRUE(tm.ready());
         DeinterlacerModel& m = tm.m;
         for (int i = 0; i < 6; ++i) tm.set_row(i / 3, 0, i % 3, t.w[i]);
-        m.th0_now = t.th0, m.th1_now = t.th1, m.th2_now = t.th2;
-        const PixelPlane &cur = m.field_store[0][0], &oth = m.field_store[1][0];
-        EXPECT_EQ(m.inter_sample(cur, oth, m.pad_top + 1, m.pad_left + 2, 0), t.expected);
-        EXPECT_EQ((*m.motion_store)[1][2], t.motion) << t.expected;
+        int32_t motion = -1;
+        const RowParams params{t.th0, t.th1, t.th2, 255};
+        EXPECT_EQ(inter_reference(m.field_store[0][0], m.field_store[1][0], 1, 2, &motion, false, params),
+                  t.expected);
+        EXPECT_EQ(motion, t.motion) << t.expected;
     }
 }
 
-// Outputs of every row of every plane, per row or per sample, then the motion plane.
-static std::vector<int32_t> run_pass(DeinterlacerModel& m, bool inter, bool rows) {
-    const PixelPlane& mp = *m.motion_store;
-    std::fill(mp.data, mp.data + mp.height * mp.width, -7);
+// Outputs of every row of every plane, by the row kernels of `kernels` or (null) by the
+// per-sample reference, then the motion plane.
+static std::vector<int32_t> run_pass(DeinterlacerModel& m, bool inter, const KernelTable* kernels) {
+    const PixelPlane& mp = m.motion_store;
+    std::fill(mp.block(), mp.block() + mp.block_samples(), -7);
+    const RowParams params{m.th0_now, m.th1_now, m.th2_now, m.max_value};
     std::vector<int32_t> result;
     for (int32_t p = 0; p < m.num_plane; ++p)
-        for (int32_t r = m.pad_top; r < m.pad_top + m.active_height; ++r) {
+        for (int32_t j = 0; j < m.active_height; ++j) {
             const PixelPlane &cur = m.field_store[0][p], &oth = m.field_store[1][p];
+            const bool reuse = (m.ycbcr422 || m.ycbcr444) && p > 0;
             std::vector<int32_t> out(m.active_width, -1);
-            if (rows && inter) m.inter_line(cur, oth, r, p, m.active_width, out.data());
-            if (rows && !inter) m.intra_line(cur, r, m.active_width, out.data());
-            for (int32_t j = 0; !rows && j < m.active_width; ++j)
-                out[j] = inter ? m.inter_sample(cur, oth, r, m.pad_left + j, p)
-                               : m.intra_sample(cur, oth, r, m.pad_left + j);
+            const int32_t* u = cur.row(j - 1), *c = cur.row(j), *d = cur.row(j + 1);
+            if (kernels && inter)
+                (reuse ? kernels->inter_row_reusing : kernels->inter_row_measuring)(
+                    u, c, d, oth.row(j - 1), oth.row(j), oth.row(j + 1), mp.row(j), out.data(),
+                    m.active_width, params);
+            if (kernels && !inter) kernels->intra_row(u, c, d, out.data(), m.active_width, m.max_value);
+            for (int32_t k = 0; !kernels && k < m.active_width; ++k)
+                out[k] = inter ? inter_reference(cur, oth, j, k, mp.row(j) + k, reuse, params)
+                               : intra_reference(cur, j, k, m.max_value);
             result.insert(result.end(), out.begin(), out.end());
         }
-    result.insert(result.end(), mp.data, mp.data + mp.height * mp.width);
+    result.insert(result.end(), mp.block(), mp.block() + mp.block_samples());
     return result;
 }
 
-// Widths 1, 5, 17; sample widths 1, 8, 16; modes 1 plane, 3, 3 of 4:2:2, 3 of 4:4:4;
-// current planes (borders too) of 0, max, max - 1, a mix of those, or random; the
+// Every kernel variant this processor runs (the plain one always) against the per-sample
+// reference.  Widths 1, 5, 17; sample widths 1, 8, 16; modes 1 plane, 3, 3 of 4:2:2, 3 of
+// 4:4:4; current planes (borders too) of 0, max, max - 1, a mix of those, or random; the
 // other buffer mostly copies the current one.
-TEST(RowVersions, MatchPerSampleVersions) {
-    std::mt19937 rng(4321);
-    for (int32_t width : {1, 5, 17})
-        for (int32_t dwidth : {1, 8, 16})
-            for (int n = 0; n < 20; ++n) {
-                const int mode = n / 5, pattern = n % 5;
-                SCOPED_TRACE(testing::Message() << width << " " << dwidth << " " << n);
-                TestModel tm(width, 4, mode ? 3 : 1, dwidth);
-                ASSERT_TRUE(tm.ready());
-                DeinterlacerModel& m = tm.m;
-                m.ycbcr422 = mode == 2, m.ycbcr444 = mode == 3;
-                const int32_t mx = m.max_value, pick[] = {0, mx, mx - 1};
-                auto sample = [&](int k) {
-                    return k < 3 ? pick[k] : k == 3 ? pick[rng() % 3] : int32_t(rng() % (mx + 1u));
-                };
-                for (int32_t p = 0; p < m.num_plane; ++p)
-                    for (int32_t i = 0; i < m.padded_height * m.padded_width; ++i) {
-                        const int32_t s = m.field_store[0][p].data[i] = sample(pattern);
-                        m.field_store[1][p].data[i] = rng() % 3 ? s : sample(4);
+TEST(KernelVariants, MatchPerSampleReference) {
+    int32_t count = 0;
+    const KernelVariant* variants = kernel_variants(&count);
+    ASSERT_GE(count, 1);
+    EXPECT_STREQ(variants[0].table->name, "plain");
+    for (int32_t v = 0; v < count; ++v) {
+        const KernelTable& table = *variants[v].table;
+        if (!variants[v].usable()) {
+            std::printf("kernel variant %s: not run (this processor lacks it)\n", table.name);
+            continue;
+        }
+        std::printf("kernel variant %s: checked\n", table.name);
+        SCOPED_TRACE(table.name);
+        std::mt19937 rng(4321);
+        for (int32_t width : {1, 5, 17})
+            for (int32_t dwidth : {1, 8, 16})
+                for (int n = 0; n < 20; ++n) {
+                    const int mode = n / 5, pattern = n % 5;
+                    SCOPED_TRACE(testing::Message() << width << " " << dwidth << " " << n);
+                    TestModel tm(width, 4, mode ? 3 : 1, dwidth);
+                    tm.m.ycbcr422 = mode == 2, tm.m.ycbcr444 = mode == 3;
+                    ASSERT_TRUE(tm.ready());
+                    DeinterlacerModel& m = tm.m;
+                    const int32_t mx = m.max_value, pick[] = {0, mx, mx - 1};
+                    auto sample = [&](int k) {
+                        return k < 3 ? pick[k] : k == 3 ? pick[rng() % 3] : int32_t(rng() % (mx + 1u));
+                    };
+                    for (int32_t p = 0; p < m.num_plane; ++p) {
+                        const PixelPlane &cur = m.field_store[0][p], &oth = m.field_store[1][p];
+                        for (size_t i = 0; i < cur.block_samples(); ++i) {
+                            const int32_t s = cur.block()[i] = sample(pattern);
+                            oth.block()[i] = rng() % 3 ? s : sample(4);
+                        }
                     }
-                EXPECT_EQ(run_pass(m, false, true), run_pass(m, false, false));
-                for (int32_t th1 : {0, mx, 2 * mx, 4 * mx}) {  // the last above th2
-                    m.th0_now = th1 / 2, m.th1_now = th1, m.th2_now = 3 * mx;
-                    ASSERT_EQ(run_pass(m, true, true), run_pass(m, true, false)) << th1;
+                    EXPECT_EQ(run_pass(m, false, &table), run_pass(m, false, nullptr));
+                    for (int32_t th1 : {0, mx, 2 * mx, 4 * mx}) {  // the last above th2
+                        m.th0_now = th1 / 2, m.th1_now = th1, m.th2_now = 3 * mx;
+                        ASSERT_EQ(run_pass(m, true, &table), run_pass(m, true, nullptr)) << th1;
+                    }
                 }
-            }
+    }
 }
 
 // 6 x 4, three 8-bit 4:2:2 planes, thresholds 0, 28, 200; the "-d" ramp holds i + p +

@@ -4,11 +4,14 @@
 
 #include "support/model_fixture.h"
 
-// A padded plane's rows, one letter a sample.
+// A plane's rows with their borders, one letter a sample.
 static std::vector<std::string> rows_of(const PixelPlane& plane) {
-    std::vector<std::string> rows(static_cast<size_t>(plane.height));
-    for (int r = 0; r < plane.height; ++r)
-        for (int c = 0; c < plane.width; ++c) rows[r] += static_cast<char>(plane[r][c]);
+    const PlaneBorders& b = plane.borders;
+    std::vector<std::string> rows;
+    for (int r = -b.top; r < plane.height + b.bottom; ++r) {
+        rows.emplace_back();
+        for (int c = -b.left; c < plane.width + b.right; ++c) rows.back() += static_cast<char>(plane.row(r)[c]);
+    }
     return rows;
 }
 
@@ -31,7 +34,7 @@ TEST(Buffers, BorderFill) {
     u.m.frmh[1] = 1;
     ASSERT_TRUE(u.ready());
     for (int r = 0; r < 8; ++r)
-        for (int c = 0; c < 12; ++c) u.m.field_store[0][0][r][c] = 's' + r;
+        for (int c = 0; c < 12; ++c) u.m.field_store[0][0].block()[r * 12 + c] = 's' + r;
     u.set_row(0, 0, 0, {'a', 'b', 'c'});
     u.set_row(0, 0, 1, {'d', 'e', 'f'});
     u.m.fill_borders(u.m.field_store[0], 1);

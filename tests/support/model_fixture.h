@@ -12,6 +12,8 @@
 
 #include "config/model.h"
 
+using namespace veldax;
+
 namespace veldax_test {
 
 // Defaults (family KAP2) and a frame of width x height x planes; set more
@@ -35,14 +37,14 @@ struct TestModel {
     // False when the buffers could not be allocated.
     bool ready() {
         m.derive_configuration();
-        return m.allocate_buffers() == 0;
+        return m.allocate_buffers() == Status::ok;
     }
     // Field sample of buffer b, plane p at field row j, column k.
     int32_t& field(int32_t b, int32_t p, int32_t j, int32_t k) {
-        return m.field_store[b][p][m.pad_top + j][m.pad_left + k];
+        return m.field_store[b][p].row(j)[k];
     }
     int32_t& golden(int32_t b, int32_t p, int32_t y, int32_t x) {
-        return m.frame_store[b][p][y][x];
+        return m.frame_store[b][p].row(y)[x];
     }
     void set_row(int32_t b, int32_t p, int32_t j, const std::vector<int32_t>& values) {
         for (size_t k = 0; k < values.size(); ++k) field(b, p, j, static_cast<int32_t>(k)) = values[k];

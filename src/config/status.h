@@ -1,0 +1,31 @@
+// Results of the stages of a run.  Stages report what went wrong; the run
+// driver alone turns a result into its console line and exit status.
+#pragma once
+
+#include <cstdint>
+
+namespace veldax {
+
+enum class [[nodiscard]] Status : int32_t {
+    ok = 0,
+    // Command line (exit 1); the stage has printed the line naming the fault.
+    command_line_refused,
+    // A file switch without its file (exit 1).
+    stimulus_path_missing,
+    // Parameter file unreadable or refused (exit 1).
+    parameters_refused,
+    // Buffers that cannot be had (exit 2 for the field buffers, 3 for the
+    // golden frames and the motion plane).
+    field_memory,
+    golden_memory,
+    // Generation (exit 5).
+    stimulus_not_created,
+    golden_not_created,
+    stimulus_read_failed,  // a stimulus source could not read its input
+    output_write_failed,   // a data file could not be written completely
+    // Build files (exit 8 and 9).
+    params_not_written,
+    header_not_written,
+};
+
+}  // namespace veldax

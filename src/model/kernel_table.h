@@ -1,0 +1,52 @@
+// Row kernels of the intra and inter methods, chosen once per run from what
+// the processor can execute.  Every variant is the same integer arithmetic
+// built for another instruction set, so all give identical results; the
+// plain one is always built and is the reference the others are checked
+// against.
+#pragma once
+
+#include <cstdint>
+
+#include "model/methods.h"
+
+namespace veldax {
+
+// Rows above, own and below of the current field (up, mid, down) at column
+// 0; `width` results into out.
+using IntraRowKernel = void (*)(const int32_t* up, const int32_t* mid, const int32_t* down,
+                                int32_t* out, int32_t width, int32_t max_value);
+
+// The current field's three rows, the other field's three rows, the motion
+// row (written when measuring, read when reusing) and out.
+using InterRowKernel = void (*)(const int32_t* up, const int32_t* mid, const int32_t* down,
+                                const int32_t* prev_up, const int32_t* prev_mid,
+                                const int32_t* prev_down, int32_t* motion, int32_t* out,
+                                int32_t width, const RowParams& params);
+
+struct KernelTable {
+    const char* name;
+    IntraRowKernel intra_row;
+    InterRowKernel inter_row_measuring;  // measures and stores the motion of each position
+    InterRowKernel inter_row_reusing;    // takes the motion stored by plane 0
+};
+
+struct KernelVariant {
+    const KernelTable* table;
+    bool (*usable)();  // true when this processor executes the variant
+};
+
+// Every variant built into the program, the plain one first.
+const KernelVariant* kernel_variants(int32_t* count);
+
+// The variant in use: the last usable one of kernel_variants, picked on the
+// first call.
+const KernelTable& kernels();
+
+// The tables of each instruction set (model/kernels_*.cc).
+extern const KernelTable kPlainKernels;
+#if defined(__x86_64__) && defined(__GNUC__)
+#define VELDAX_HAVE_AVX2_KERNELS 1
+extern const KernelTable kAvx2Kernels;
+#endif
+
+}  // namespace veldax

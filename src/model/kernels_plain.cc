@@ -1,0 +1,10 @@
+// The row kernels built for the baseline instruction set.
+#include "model/kernel_rows.h"
+#include "model/kernel_table.h"
+
+namespace veldax {
+
+const KernelTable kPlainKernels = {"plain", intra_row_kernel, inter_row_measuring_kernel,
+                                   inter_row_reusing_kernel};
+
+}  // namespace veldax

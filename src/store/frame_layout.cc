@@ -1,0 +1,168 @@
+#include "store/frame_layout.h"
+
+#include "config/model.h"
+#include "model/methods.h"
+
+namespace veldax {
+
+FrameLayout FrameLayout::of(const DeinterlacerModel& m) {
+    FrameLayout l;
+    l.source = !m.file_input ? StimulusSource::synthetic
+               : m.yuv_input ? StimulusSource::yuv
+               : m.bmp_input ? StimulusSource::bmp
+                             : StimulusSource::text;
+    l.num_plane = m.num_plane;
+    l.frame_width = m.frame_width;
+    l.frame_height = m.frame_height;
+    l.ycbcr422 = m.ycbcr422 != 0;
+    l.parallel = m.parallel != 0;
+    l.fconvert = m.fconvert != 0;
+    l.initfield = m.initfield;
+    // The extra frames of fconvert keep the other parity, or the same one
+    // when copyframe asks for identical pairs.
+    l.convert_parity = m.copyframe ? m.initfield : 1 - m.initfield;
+    l.method = m.dmethod;
+    l.text_digits = m.dwidth > 0 ? (m.dwidth + 3) / 4 : 0;
+    for (int32_t i = 0; i < 3; ++i) {
+        l.frmw[i] = m.frmw[i];
+        l.frmh[i] = m.frmh[i];
+    }
+    return l;
+}
+
+FrameSize FrameLayout::frame_size(int32_t i) const {
+    // Larger sizes are refused when the parameters are read; the bound keeps
+    // every reader of the buffers inside them all the same.
+    const int32_t slot = i < 0 ? 0 : (i > 2 ? 2 : i);
+    auto bounded = [](int32_t minus_one, int32_t full) {
+        const int64_t v = int64_t{minus_one} + 1;
+        return static_cast<int32_t>(v < 0 ? 0 : (v > full ? full : v));
+    };
+    return {bounded(frmw[slot], frame_width), bounded(frmh[slot], frame_height)};
+}
+
+int32_t FrameLayout::golden_planes() const {
+    // 4:2:2 frames carry luma and two chroma planes.
+    return ycbcr422 ? (num_plane < 3 ? num_plane : 3) : num_plane;
+}
+
+PlaneSpan FrameLayout::golden_plane(int32_t plane, int32_t i) const {
+    const FrameSize s = frame_size(i);
+    PlaneSpan span{s.width, s.height, false, 0, 0};
+    if (plane < 0 || plane >= golden_planes()) return span;
+    const int64_t area = int64_t{s.width} * s.height;
+    // With parallel set the counter takes one sample per pixel (plane 0's).
+    const bool counted = !parallel || plane == 0;
+    if (ycbcr422 && plane > 0) {
+        span.packed = true;
+        span.words = chroma_words(s.width, s.height);
+        span.counted = counted ? int64_t{s.height} * (s.width / 2) : 0;
+    } else {
+        span.words = area;
+        span.counted = counted ? area : 0;
+    }
+    return span;
+}
+
+int64_t FrameLayout::golden_words(int32_t i) const {
+    int64_t n = 0;
+    for (int32_t p = 0; p < golden_planes(); ++p) n += golden_plane(p, i).words;
+    return n;
+}
+
+int64_t FrameLayout::golden_counted(int32_t i) const {
+    int64_t n = 0;
+    for (int32_t p = 0; p < golden_planes(); ++p) n += golden_plane(p, i).counted;
+    return n;
+}
+
+PlaneSpan FrameLayout::stimulus_plane(int32_t plane, int32_t n) const {
+    if (source == StimulusSource::yuv) return yuv_plane(plane);
+    const bool synthetic = source == StimulusSource::synthetic;
+    const FrameSize s = synthetic ? frame_size(n) : FrameSize{frame_width, frame_height};
+    PlaneSpan span{s.width, s.height, false, 0, 0};
+    if (plane < 0 || plane >= num_plane) return span;
+    // Synthetic 4:2:2 fields pack every plane after the first.
+    span.packed = synthetic && ycbcr422 && plane > 0;
+    span.words = span.packed ? chroma_words(s.width, s.height) : int64_t{s.width} * s.height;
+    span.counted = span.words;
+    return span;
+}
+
+int32_t FrameLayout::yuv_planes() const { return ycbcr422 ? 3 : num_plane; }
+
+PlaneSpan FrameLayout::yuv_plane(int32_t plane) const {
+    PlaneSpan span{frame_width, frame_height, false, 0, 0};
+    if (plane < 0 || plane >= yuv_planes()) return span;
+    span.packed = ycbcr422 && plane > 0;
+    span.words = span.packed ? chroma_words(frame_width, frame_height)
+                             : int64_t{frame_width} * frame_height;
+    span.counted = span.words;
+    return span;
+}
+
+int64_t FrameLayout::stimulus_words(int32_t n) const {
+    int64_t words = 0;
+    const int32_t planes = source == StimulusSource::yuv ? yuv_planes() : num_plane;
+    for (int32_t p = 0; p < planes; ++p) words += stimulus_plane(p, n).words;
+    return words;
+}
+
+int64_t FrameLayout::stimulus_entry_bytes() const {
+    return source == StimulusSource::text ? int64_t{text_digits} + 1 : 2;
+}
+
+int64_t FrameLayout::yuv_frame_bytes() const {
+    // A 4:2:2 frame is read as 2*w*h bytes, also when w*h is odd and its
+    // planes hold one byte fewer.
+    const int64_t area = int64_t{frame_width} * frame_height;
+    return ycbcr422 ? 2 * area : int64_t{num_plane} * area;
+}
+
+int32_t FrameLayout::yuv_fields(int64_t file_bytes, int32_t max_frames) const {
+    const int64_t frame = yuv_frame_bytes();
+    const int64_t whole = frame > 0 && file_bytes > 0 ? file_bytes / frame : 0;
+    // A sequence is read at least once, whatever the limit says.
+    const int64_t limit = max_frames > 1 ? max_frames : 1;
+    return static_cast<int32_t>(whole < limit ? whole : limit);
+}
+
+int32_t FrameLayout::frames_of_field(int32_t n, GoldenFrame* out) const {
+    const int32_t kept_asked = kept_parity(method_row(method), initfield);
+    const int32_t kept_converted = kept_parity(method_row(method), convert_parity);
+    int32_t count = 0;
+    auto add = [&](int32_t model_frame, int32_t size_index, int32_t parity, int32_t kept) {
+        GoldenFrame& f = out[count++];
+        f = GoldenFrame{};
+        f.field = n;
+        f.model_frame = model_frame;
+        f.size_index = size_index;
+        f.parity = parity;
+        f.kept_parity = kept;
+        f.words = golden_words(size_index);
+    };
+    switch (source) {
+    case StimulusSource::synthetic:
+        add(n, n, initfield, kept_asked);
+        if (fconvert) {
+            // The first field gives an extra converted frame ahead of its pair.
+            if (n == 0) add(0, 0, convert_parity, kept_converted);
+            add(n, n, convert_parity, kept_converted);
+        }
+        break;
+    case StimulusSource::yuv:
+        // Every field takes the sizes of frame 0; the field number goes to
+        // the model.
+        add(n, 0, initfield, kept_asked);
+        if (fconvert) add(n, 0, convert_parity, kept_converted);
+        break;
+    case StimulusSource::text:
+    case StimulusSource::bmp:
+        // One picture, one frame, whatever fconvert says.
+        add(0, 0, initfield, kept_asked);
+        break;
+    }
+    return count;
+}
+
+}  // namespace veldax

@@ -1,0 +1,164 @@
+// Where every sample of a run lies in the data files.  A FrameLayout is a
+// value computed from the record: the stored area of each frame index, the
+// planes and words of a stimulus field and of a golden frame (with the 4:2:2
+// chroma packing), and the golden frames each input field gives, so that a
+// byte offset of "golden.dat" or "stimulus.dat" can be turned into a frame,
+// plane, row and column.  The writers, the counters and the sequencer use it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace veldax {
+
+struct DeinterlacerModel;
+
+// 4:2:2 chroma planes pack two columns into one word: sample (j, k) of a
+// frame w samples wide goes to word floor(w*j/2) + floor(k/2), and a plane
+// of w x h takes floor(w*h/2) words.  (The same indices address the bytes of
+// a planar YUV frame's chroma planes.)
+constexpr int64_t chroma_word(int64_t w, int64_t j, int64_t k) { return w * j / 2 + k / 2; }
+constexpr int64_t chroma_words(int64_t w, int64_t h) { return w * h / 2; }
+
+// Which columns of a chroma row are packed: all of them in order (a later
+// column replacing an earlier one), or only the even ones 0, 2, ... that
+// have a partner column (a golden frame keeps columns 0, 2, 4, ...).
+enum class ChromaColumns { all, even };
+
+// Packs the w x h chroma plane whose row j is origin + j*stride into
+// chroma_words(w, h) entries of out, each convert(sample); entries that no
+// column reaches are 0.
+template <class Out, class Convert>
+void pack_chroma(const int32_t* origin, ptrdiff_t stride, int32_t w, int32_t h,
+                 ChromaColumns columns, Out* out, Convert convert) {
+    const int64_t n = chroma_words(w, h);
+    for (int64_t i = 0; i < n; ++i) out[i] = Out{};
+    const int32_t step = columns == ChromaColumns::even ? 2 : 1;
+    const int32_t end = columns == ChromaColumns::even ? w / 2 * 2 : w;
+    for (int32_t j = 0; j < h; ++j) {
+        const int32_t* row = origin + j * stride;
+        Out* at = out + chroma_word(w, j, 0);
+        for (int32_t k = 0; k < end; k += step) at[k / 2] = convert(row[k]);
+    }
+}
+
+enum class StimulusSource { synthetic, text, bmp, yuv };
+
+struct FrameSize {
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+// One plane of one frame in a data file.
+struct PlaneSpan {
+    int32_t width = 0;     // stored area of the plane, in samples
+    int32_t height = 0;
+    bool packed = false;   // 4:2:2 chroma: see chroma_word
+    int64_t words = 0;     // words (bytes in a YUV file) the plane takes
+    int64_t counted = 0;   // samples the file's counter adds for it
+};
+
+// The span.words entries of a plane in file order, each convert(sample),
+// from the plane whose row j is origin + j*stride: row after row of the
+// stored area, or packed with the given chroma columns.
+template <class Out, class Convert>
+void gather_span(const int32_t* origin, ptrdiff_t stride, const PlaneSpan& span,
+                 ChromaColumns columns, Out* out, Convert convert) {
+    if (span.packed) {
+        pack_chroma(origin, stride, span.width, span.height, columns, out, convert);
+        return;
+    }
+    for (int32_t j = 0; j < span.height; ++j, out += span.width) {
+        const int32_t* row = origin + j * stride;
+        for (int32_t k = 0; k < span.width; ++k) out[k] = convert(row[k]);
+    }
+}
+
+// One golden frame of a run.
+struct GoldenFrame {
+    int64_t index = 0;        // frame number in "golden.dat", from 0
+    int32_t field = 0;        // input field it was built from
+    int32_t model_frame = 0;  // frame number the interpolation is given
+    int32_t size_index = 0;   // frame index of its size
+    int32_t parity = 0;       // parity asked for
+    int32_t kept_parity = 0;  // parity of the rows passed unchanged
+    int64_t byte_offset = 0;  // where it starts in "golden.dat"
+    int64_t words = 0;        // 16-bit words it takes
+};
+
+// Golden frames one input field gives: at most three (the first field of a
+// converting synthetic run).
+constexpr int32_t kMaxFramesPerField = 3;
+
+struct FrameLayout {
+    StimulusSource source = StimulusSource::synthetic;
+    int32_t num_plane = 1;
+    int32_t frame_width = 0;
+    int32_t frame_height = 0;
+    bool ycbcr422 = false;
+    bool parallel = false;
+    bool fconvert = false;
+    int32_t initfield = 0;
+    int32_t convert_parity = 1;  // parity of the extra frames of fconvert
+    int32_t method = 0;
+    int32_t text_digits = 0;     // hex digits of a text stimulus line
+    // Entries 0..2 of the per-frame size tables (each size minus one); every
+    // later frame index uses entry 2.
+    int32_t frmw[3] = {};
+    int32_t frmh[3] = {};
+
+    static FrameLayout of(const DeinterlacerModel& m);
+
+    // Stored area of frame index i, bounded to the configured frame.
+    FrameSize frame_size(int32_t i) const;
+
+    // Golden frames: planes written, each plane, and whole-frame totals for
+    // a frame of size index i.
+    int32_t golden_planes() const;
+    PlaneSpan golden_plane(int32_t plane, int32_t i) const;
+    int64_t golden_words(int32_t i) const;
+    int64_t golden_counted(int32_t i) const;
+
+    // Stimulus fields: each plane of input field n as "stimulus.dat" holds
+    // it (synthetic fields take the size of their own frame index, the
+    // others the whole frame), and the bytes one entry takes (2 for a word,
+    // digits and a line end for a text line).
+    PlaneSpan stimulus_plane(int32_t plane, int32_t n) const;
+    int64_t stimulus_words(int32_t n) const;
+    int64_t stimulus_entry_bytes() const;
+
+    // Plane p of a planar YUV frame (input or "golden.yuv"), one byte a
+    // sample: the whole frame, 4:2:2 chroma packed; a 4:2:2 frame has three
+    // planes.
+    PlaneSpan yuv_plane(int32_t plane) const;
+    int32_t yuv_planes() const;
+
+    // Bytes of one frame of a planar YUV input, and the fields a YUV input
+    // of file_bytes gives with the field limit max_frames.
+    int64_t yuv_frame_bytes() const;
+    int32_t yuv_fields(int64_t file_bytes, int32_t max_frames) const;
+
+    // The golden frames of input field n, in the order they are written,
+    // without index and offset; returns how many (1..kMaxFramesPerField).
+    int32_t frames_of_field(int32_t n, GoldenFrame* out) const;
+
+    // Calls visit(frame) for every golden frame of a run of `fields` input
+    // fields, in file order, with its index and byte offset.
+    template <class Visit>
+    void for_each_golden_frame(int32_t fields, Visit visit) const {
+        GoldenFrame frames[kMaxFramesPerField];
+        int64_t index = 0;
+        int64_t offset = 0;
+        for (int32_t n = 0; n < fields; ++n) {
+            const int32_t count = frames_of_field(n, frames);
+            for (int32_t k = 0; k < count; ++k) {
+                frames[k].index = index++;
+                frames[k].byte_offset = offset;
+                offset += 2 * frames[k].words;
+                visit(frames[k]);
+            }
+        }
+    }
+};
+
+}  // namespace veldax
