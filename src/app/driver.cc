@@ -1,5 +1,6 @@
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "config/model.h"
@@ -80,19 +81,16 @@ int veldax_main(int argc, char** argv) {
         }
     }
 
-    DeinterlacerModel* model = new (std::nothrow) DeinterlacerModel;
+    // The record is large (its per-frame tables), so it lives on the heap.
+    const std::unique_ptr<DeinterlacerModel> model(new (std::nothrow) DeinterlacerModel);
     if (!model) {
         std::printf("Model memory allocate error\n");
         return 2;
     }
     model->init_defaults();
 
-    const int status = report(run_stages(*model, argc, argv));
-    // Buffers are released on every path, so a failed run leaves no leak
-    // behind for the memory checkers.
-    model->release_buffers();
-    delete model;
-    return status;
+    // The buffers go with the record on every path.
+    return report(run_stages(*model, argc, argv));
 }
 
 }  // namespace veldax

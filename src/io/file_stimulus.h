@@ -24,10 +24,10 @@ void split_hex_digits(int32_t v, int32_t* digits, int32_t width);
 // returned.
 size_t clean_text_line(const char* piece, size_t len, char* out);
 
-enum TextLineKind : int32_t {
-    kTextLineValue = 0,       // a sample value
-    kTextLineBadCharacter,    // a character that is not a hexadecimal digit
-    kTextLineNoNumber,        // hex digits only, but no leading decimal number
+enum class TextLineKind {
+    value,          // a sample value
+    bad_character,  // a character that is not a hexadecimal digit
+    no_number,      // hex digits only, but no leading decimal number
 };
 
 // Value of a cleaned, non-empty line: the leading decimal number, with an

@@ -46,8 +46,8 @@ constexpr int64_t kSaturated = int64_t{1} << 40;
 
 TextLineKind text_line_value(const char* text, size_t len, int32_t max_value, int32_t* value) {
     for (size_t i = 0; i < len; ++i)
-        if (!is_hex_digit(text[i])) return kTextLineBadCharacter;
-    if (len == 0 || !is_decimal_digit(text[0])) return kTextLineNoNumber;
+        if (!is_hex_digit(text[i])) return TextLineKind::bad_character;
+    if (len == 0 || !is_decimal_digit(text[0])) return TextLineKind::no_number;
 
     size_t i = 0;
     int64_t mantissa = 0;
@@ -69,7 +69,7 @@ TextLineKind text_line_value(const char* text, size_t len, int32_t max_value, in
     }
     const int64_t hi = max_value > 0 ? max_value : 0;
     *value = static_cast<int32_t>(mantissa > hi ? hi : mantissa);
-    return kTextLineValue;
+    return TextLineKind::value;
 }
 
 namespace {
@@ -155,8 +155,8 @@ Status DeinterlacerModel::read_text_stimulus(FILE* stimulus, PixelPlane* planes)
 
         int32_t value = 0;
         const TextLineKind kind = text_line_value(text, tlen, max_value, &value);
-        if (kind != kTextLineValue) {
-            std::printf(kind == kTextLineBadCharacter
+        if (kind != TextLineKind::value) {
+            std::printf(kind == TextLineKind::bad_character
                             ? "%s line %lld: \"%s\" is not a hexadecimal number\n"
                             : "%s line %lld: \"%s\" does not begin with a decimal number\n",
                         path, static_cast<long long>(piece_line), printable(text, tlen).c_str());

@@ -4,6 +4,7 @@
 #include <unistd.h>
 #include <functional>
 #include <gtest/gtest.h>
+#include "emit/build_fields.h"
 #include "support/model_fixture.h"
 #include "support/test_support.h"
 
@@ -60,72 +61,79 @@ TEST(Emit, MemoryDepthAndAddressWidth) {
     }
 }
 
-TEST(Emit, DefaultTexts) {
-    EXPECT_EQ(emitted(nullptr, "params.v"),
-        "parameter NUM_PLANE         = 1;\n"         "parameter DWIDTH            = 8;\n"
-        "parameter MAXFWIDTH         = 704;\n"       "parameter MAXFHEIGHT        = 480;\n"
-        "parameter DMETHOD           = \"WEAVE\";\n" "parameter YCBCR422          = \"FALSE\";\n"
-        "parameter YCBCR444          = \"FALSE\";\n" "parameter PARALLEL          = \"FALSE\";\n"
-        "parameter DYNAMIC           = \"FALSE\";\n" "parameter INITFIELD         = 0;\n"
-        "parameter FCONVERT          = \"FALSE\";\n" "parameter COPYFRAME         = \"FALSE\";\n"
-        "parameter SEPPCLK           = \"FALSE\";\n" "parameter FRMPORTS          = \"FALSE\";\n"
-        "parameter LBUFFER           = \"EBR\";\n"   "parameter INTER_TH0         = 0;\n"
-        "parameter INTER_TH1         = 90;\n"        "parameter INTER_TH2         = 180;\n"
-        "parameter DBUS_WIDTH        = 16;\n"        "parameter ABUS_WIDTH        = 20;\n"
-        "parameter WRFIFO_DEPTH      = 16;\n"        "parameter WRFIFO_TYPE       = \"EBR\";\n"
-        "parameter RDFIFO_DEPTH      = 16;\n"        "parameter RDFIFO_TYPE       = \"EBR\";\n"
-        "parameter BASE_ADDR         = 0;\n"         "parameter BURST_COUNT       = 3;\n"
-        "parameter BURST_LENGTH      = 4;\n"         "parameter PBUS_WIDTH        = 32;\n"
-        "parameter PADDR_WIDTH       = 5;\n"         "parameter FAMILY            = \"KAP2\";\n"
-        "//----only for simulation\n"                "parameter SEED              = 1;\n"
-        "parameter MEM_DEPTH         = 679680;\n"    "parameter INPUT_FRAMES      = 3;\n"
-        "parameter OUTPUT_FRAMES     = 0;\n"         "parameter TOTAL_INPUT       = 0;\n"
-        "parameter TOTAL_OUTPUT      = 0;\n"         "parameter FRMWIDTH_0        = 703;\n"
-        "parameter FRMWIDTH_1        = 703;\n"       "parameter FRMWIDTH_2        = 703;\n"
-        "parameter FRMHEIGHT_0       = 479;\n"       "parameter FRMHEIGHT_1       = 479;\n"
-        "parameter FRMHEIGHT_2       = 479;\n");
-    EXPECT_EQ(emitted(nullptr, "veldax_head"), R"(#define    VELDAX_USERNAME            abc
-#define    VELDAX_u1_USERNAME         u1_abc
-#define    VELDAX_USERNAME_top        abc_top
-#define    VELDAX_USERNAME_tb         abc_tb
-#define    VELDAX_u1_USERNAME_top     u1_abc_top
-#define    VELDAX_DEINTERLACER_NAME "abc"
-#define    VELDAX_NUM_PLANE           1
-#define    VELDAX_DWIDTH              8
-#define    VELDAX_MAXFWIDTH           704
-#define    VELDAX_MAXFHEIGHT          480
-#define    VELDAX_DMETHOD             "WEAVE"
-#define    VELDAX_YCBCR422            "FALSE"
-#define    VELDAX_YCBCR444            "FALSE"
-#define    VELDAX_PARALLEL            "FALSE"
-#define    VELDAX_INITFIELD           0
-#define    VELDAX_DYNAMIC             "FALSE"
-#define    VELDAX_FCONVERT            "FALSE"
-#define    VELDAX_COPYFRAME           "FALSE"
-#define    VELDAX_SEPPCLK             "FALSE"
-#define    VELDAX_LBUFFER             "EBR"
-#define    VELDAX_INTER_TH0           0
-#define    VELDAX_INTER_TH1           90
-#define    VELDAX_INTER_TH2           180
-#define    VELDAX_DBUS_WIDTH          16
-#define    VELDAX_ABUS_WIDTH          20
-#define    VELDAX_WRFIFO_DEPTH        16
-#define    VELDAX_WRFIFO_TYPE         "EBR"
-#define    VELDAX_RDFIFO_DEPTH        16
-#define    VELDAX_RDFIFO_TYPE         "EBR"
-#define    VELDAX_BASE_ADDR           0
-#define    VELDAX_BURST_COUNT         3
-#define    VELDAX_BURST_LENGTH        4
-#define    VELDAX_PBUS_WIDTH          32
-#define    VELDAX_PADDR_WIDTH         5
-#define    VELDAX_FAMILY              "KAP2"
-#define    VELDAX_FXWIDTH             10
-#define    VELDAX_FYWIDTH             9
-#define    VELDAX_DPWIDTH             8
-#define    VELDAX_DEVICE          DEVICE_KAP2
-#define    VELDAX_STIMULUS        "stimulus_abc.dat"
-#define    VELDAX_GOLDEN          "golden_abc.dat"
-)");
+// The field table: which names each file prints, in which order, numbers or quoted
+// words.  (The two files give DYNAMIC and INITFIELD in opposite orders, and FRMPORTS only
+// in params.v.)
+TEST(Emit, FieldTable) {
+    std::string params, header, simulation;
+    for (int32_t i = 0; i < kBuildFieldCount; ++i) {
+        const BuildField& f = kBuildFields[i];
+        TestModel t;
+        const std::string entry = std::string(f.name) + (f.value(t.m).word ? "\"" : "") + " ";
+        if (f.file == BuildFile::simulation) simulation += entry;
+        else if (in_params(f.file)) params += entry;
+        if (in_header(f.file)) header += entry;
+    }
+    const std::string common = "DBUS_WIDTH ABUS_WIDTH WRFIFO_DEPTH WRFIFO_TYPE\" RDFIFO_DEPTH RDFIFO_TYPE\" "
+                               "BASE_ADDR BURST_COUNT BURST_LENGTH PBUS_WIDTH PADDR_WIDTH FAMILY\" ";
+    const std::string first = "NUM_PLANE DWIDTH MAXFWIDTH MAXFHEIGHT DMETHOD\" YCBCR422\" YCBCR444\" PARALLEL\" ";
+    const std::string later = "FCONVERT\" COPYFRAME\" SEPPCLK\" ";
+    const std::string thresholds = "INTER_TH0 INTER_TH1 INTER_TH2 ";
+    EXPECT_EQ(params, first + "DYNAMIC\" INITFIELD " + later + "FRMPORTS\" LBUFFER\" " + thresholds + common);
+    EXPECT_EQ(header, first + "INITFIELD DYNAMIC\" " + later + "LBUFFER\" " + thresholds + common +
+                          "FXWIDTH FYWIDTH DPWIDTH ");
+    EXPECT_EQ(simulation, "SEED MEM_DEPTH INPUT_FRAMES OUTPUT_FRAMES TOTAL_INPUT TOTAL_OUTPUT FRMWIDTH_0 "
+                          "FRMWIDTH_1 FRMWIDTH_2 FRMHEIGHT_0 FRMHEIGHT_1 FRMHEIGHT_2 ");
+}
+
+// Every row of the table in each file's line form, between the files' fixed lines, for
+// a configuration whose fields all differ from their defaults.
+TEST(Emit, FilesFollowTheTable) {
+    const Set set = [](DeinterlacerModel& m) {
+        m.num_plane = 3, m.dwidth = 10, m.frame_width = 720, m.frame_height = 486;
+        m.dmethod = method_number(DeinterlaceMethod::intra), m.ycbcr422 = m.parallel = m.dynamic = 1;
+        m.initfield = m.copyframe = m.seppclk = m.frmports = 1, m.lbuffer = m.wrfifo_type = 0;
+        m.interth0 = 3, m.interth1 = 40, m.interth2 = 99, m.dbus_width = 64, m.wrfifo_depth = 32;
+        m.rdfifo_depth = 8, m.base_addr = 0xFFFFFFFFu, m.burst_count = 5, m.burst_length = 8;
+        m.pbus_width = 16, m.family = "RUM", m.frmw[1] = 500, m.frmh[2] = 200;
+    };
+    TestModel t;
+    t.m.module_name = "abc";
+    set(t.m);
+    t.m.derive_configuration();
+    ASSERT_TRUE(t.m.compute_mem_depth());
+    t.m.mem_depth = *t.m.compute_mem_depth();
+    t.m.abus_width = ceil_log2(int64_t{t.m.mem_depth} + 0xFFFFFFFFll);
+    char line[200];
+    std::vector<std::string> params, simulation, header = {
+        "#define    VELDAX_USERNAME            abc", "#define    VELDAX_u1_USERNAME         u1_abc",
+        "#define    VELDAX_USERNAME_top        abc_top", "#define    VELDAX_USERNAME_tb         abc_tb",
+        "#define    VELDAX_u1_USERNAME_top     u1_abc_top", "#define    VELDAX_DEINTERLACER_NAME \"abc\""};
+    for (int32_t i = 0; i < kBuildFieldCount; ++i) {
+        const BuildField& f = kBuildFields[i];
+        const BuildValue v = f.value(t.m);
+        const std::string value = v.word ? "\"" + std::string(v.word) + "\"" : std::to_string(v.number);
+        std::snprintf(line, sizeof(line), "parameter %-18s= %s;", f.name, value.c_str());
+        if (in_params(f.file)) (f.file == BuildFile::simulation ? simulation : params).push_back(line);
+        std::snprintf(line, sizeof(line), "#define    VELDAX_%-20s%s", f.name, value.c_str());
+        if (in_header(f.file)) header.push_back(line);
+    }
+    params.push_back("//----only for simulation");
+    params.insert(params.end(), simulation.begin(), simulation.end());
+    header.insert(header.end(), {"#define    VELDAX_PCLK", "#define    VELDAX_DYNAMIC_PORTS",
+                                 "#define    VELDAX_FRMPORTS", "#define    VELDAX_DEVICE          DEVICE_RUM",
+                                 "#define    VELDAX_STIMULUS        \"stimulus_abc.dat\"",
+                                 "#define    VELDAX_GOLDEN          \"golden_abc.dat\""});
+    EXPECT_EQ(lines_of(emitted(set, "params.v")), params);
+    EXPECT_EQ(lines_of(emitted(set, "veldax_head")), header);
+    // Values the table must take from the right fields.
+    const std::string p = emitted(set, "params.v");
+    for (const char* want : {"DMETHOD           = \"INTRA\"", "LBUFFER           = \"PFU\"",
+                             "WRFIFO_TYPE       = \"LUT\"", "RDFIFO_TYPE       = \"EBR\"",
+                             "BASE_ADDR         = -1;", "FRMWIDTH_1        = 500;",
+                             "FRMHEIGHT_2       = 200;", "INITFIELD         = 1;"})
+        EXPECT_NE(p.find(want), std::string::npos) << want;
+    EXPECT_NE(emitted(set, "veldax_head").find("VELDAX_DPWIDTH             20\n"), std::string::npos);
 }
 
 TEST(Emit, MethodWords) {
