@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "config/model.h"
+#include "store/memory_limit.h"
 
 namespace {
 
@@ -77,7 +78,7 @@ int32_t DeinterlacerModel::allocate_buffers() {
     const uint64_t field_bytes = sets * plane_bytes(padded_height, padded_width);
     const uint64_t frame_bytes = sets * plane_bytes(active_height, active_width);
     const uint64_t motion_bytes = plane_bytes(active_height, active_width);
-    const uint64_t available = physical_memory_bytes();
+    const uint64_t available = tighter_limit(physical_memory_bytes(), process_memory_limit());
 
     // Both limits are tested before anything is obtained, so a run that
     // cannot fit does not first take (and touch) the field buffers.
