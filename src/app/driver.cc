@@ -2,6 +2,7 @@
 #include <cstring>
 #include <new>
 
+#include "app/input_guards.h"
 #include "config/model.h"
 
 namespace {
@@ -25,6 +26,7 @@ const char kUsage[] =
 int run_stages(DeinterlacerModel& model, int argc, char** argv) {
     const int32_t parsed = model.parse_command_line(argc, argv);
     if (parsed != 0) return 1;  // 1 and -9: the message is already printed
+    check_command_line(argc, argv);
 
     if (model.read_parameter_file() == 1) {
         std::printf("Failed to parse kvf file\n");
@@ -63,14 +65,15 @@ int run_stages(DeinterlacerModel& model, int argc, char** argv) {
 }  // namespace
 
 int veldax_main(int argc, char** argv) {
+    ignore_broken_pipe();
     if (argc == 2) {
         if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
             std::fputs(kUsage, stdout);
-            return 0;
+            return standard_output_status();
         }
         if (std::strcmp(argv[1], "--version") == 0) {
             std::printf("veldax-gen %s\n", VELDAX_VERSION);
-            return 0;
+            return standard_output_status();
         }
     }
 

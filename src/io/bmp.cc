@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "config/model.h"
+#include "config/warnings.h"
 #include "io/file_stimulus.h"
 #include "io/sample_count.h"
 #include "io/word_stream.h"
@@ -227,6 +228,9 @@ bool DeinterlacerModel::read_bmp_stimulus(FILE* stimulus, PixelPlane* planes) {
         return true;
     }
 
+    if (h.width < frame_width || rows < frame_height)
+        warn("%s: picture of %d x %lld is smaller than the %d x %d frame; the rest is 0", path,
+             h.width, static_cast<long long>(rows), frame_width, frame_height);
     const int64_t used_width = h.width < frame_width ? h.width : frame_width;
     const int64_t used_planes = bytes_per_pixel < num_plane ? bytes_per_pixel : num_plane;
     // Only the part of a row that the frame takes is held; the rest of the
