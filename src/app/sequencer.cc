@@ -12,7 +12,6 @@ namespace {
 const char kStimulusName[] = "stimulus.dat";
 const char kGoldenName[] = "golden.dat";
 const char kGoldenYuvName[] = "golden.yuv";
-const char kGoldenBmpName[] = "golden.bmp";
 
 // True when the stream has no byte left.  A byte is peeked and put back, so
 // an empty file gives no frame and a file of N whole frames gives N.
