@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/input_guards.h"
 #include "config/model.h"
 #include "config/numbers.h"
 
@@ -58,6 +59,7 @@ Status DeinterlacerModel::parse_command_line(int argc, char** argv) {
         }
     }
 
+    if (names_a_fifo(kvf_path)) return Status::ok;  // its data is for the reader
     FILE* f = std::fopen(kvf_path.c_str(), "r");
     if (!f) {
         std::printf("KVF file %s does not exist\n", kvf_path.c_str());

@@ -3,6 +3,7 @@
 #include <memory>
 #include <new>
 
+#include "app/input_guards.h"
 #include "config/model.h"
 
 namespace veldax {
@@ -59,6 +60,7 @@ int report(Status status) {
 // The stages in their fixed order, up to the first that fails.
 Status run_stages(DeinterlacerModel& model, int argc, char** argv) {
     if (const Status s = model.parse_command_line(argc, argv); s != Status::ok) return s;
+    check_command_line(argc, argv);
     if (const Status s = model.read_parameter_file(); s != Status::ok) return s;
     if (const Status s = model.allocate_buffers(); s != Status::ok) return s;
     if (!model.generate_outputs) return Status::ok;
@@ -70,14 +72,15 @@ Status run_stages(DeinterlacerModel& model, int argc, char** argv) {
 }  // namespace
 
 int veldax_main(int argc, char** argv) {
+    ignore_broken_pipe();
     if (argc == 2) {
         if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
             std::fputs(kUsage, stdout);
-            return 0;
+            return standard_output_status();
         }
         if (std::strcmp(argv[1], "--version") == 0) {
             std::printf("veldax-gen %s\n", VELDAX_VERSION);
-            return 0;
+            return standard_output_status();
         }
     }
 

@@ -1,10 +1,9 @@
 // The generation sequence: creates "stimulus.dat" and "golden.dat", walks the
 // input fields of the chosen source (synthetic, single picture or YUV
 // sequence) and turns each into one or more golden frames.
-#include <sys/stat.h>
-
 #include <cstdio>
 
+#include "app/input_guards.h"
 #include "config/model.h"
 #include "io/word_stream.h"
 
@@ -15,7 +14,6 @@ namespace {
 const char kStimulusName[] = "stimulus.dat";
 const char kGoldenName[] = "golden.dat";
 const char kGoldenYuvName[] = "golden.yuv";
-const char kGoldenBmpName[] = "golden.bmp";
 
 // True when the stream has no byte left.  A byte is peeked and put back, so
 // an empty file gives no frame and a file of N whole frames gives N.
@@ -23,25 +21,6 @@ bool at_end(FILE* in) {
     const int c = std::getc(in);
     if (c == EOF) return true;
     std::ungetc(c, in);
-    return false;
-}
-
-// True when path names the same existing file as name in the current folder:
-// creating name would then destroy the input before it is read.
-bool same_file(const std::string& path, const char* name) {
-    struct stat a, b;
-    if (::stat(path.c_str(), &a) != 0 || ::stat(name, &b) != 0) return false;
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-bool input_is_an_output(const DeinterlacerModel& m) {
-    for (const char* name : {kStimulusName, kGoldenName, kGoldenYuvName, kGoldenBmpName}) {
-        if (same_file(m.stimulus_path, name)) {
-            std::printf("Stimulus file %s would be overwritten by %s\n", m.stimulus_path.c_str(),
-                        name);
-            return true;
-        }
-    }
     return false;
 }
 
@@ -137,6 +116,7 @@ Status run_yuv(DeinterlacerModel& m, FILE* stimulus, FILE* golden) {
         std::printf("Can't open %s for read\n", m.stimulus_path.c_str());
         return Status::stimulus_read_failed;
     }
+    check_sequence_length(in, m);
     FILE* golden_yuv = std::fopen(kGoldenYuvName, "wb");
     if (!golden_yuv) {
         std::fclose(in);
@@ -157,7 +137,7 @@ Status run_yuv(DeinterlacerModel& m, FILE* stimulus, FILE* golden) {
 }  // namespace
 
 Status DeinterlacerModel::run_generation() {
-    if (file_input && input_is_an_output(*this)) return Status::stimulus_read_failed;
+    if (an_input_is_an_output(*this)) return Status::stimulus_read_failed;
 
     FILE* stimulus = std::fopen(kStimulusName, "wb");
     if (!stimulus) return Status::stimulus_not_created;

@@ -20,6 +20,7 @@
 #include "config/family_table.h"
 #include "config/model.h"
 #include "config/numbers.h"
+#include "config/warnings.h"
 #include "model/methods.h"
 
 namespace veldax {
@@ -113,6 +114,10 @@ const Key kKeys[] = {
 // 1000 that the format is defined by.
 constexpr size_t kPieceLength = 999;
 
+// Longer than any real parameter file: a device or an endless stream named
+// by mistake is refused instead of being read forever.
+constexpr int64_t kMaxFileBytes = int64_t{16} << 20;
+
 // Text of a value that starts `offset` characters after position `at`; empty
 // when that lies past the end of the line.  The result always ends where the
 // line ends, so its data is NUL-terminated like the line's.
@@ -201,40 +206,49 @@ void apply_family(DeinterlacerModel& m, std::string_view line) {
 bool apply_line(DeinterlacerModel& m, std::string_view line, const LineContext& where) {
     if (line.find("//") != std::string_view::npos) return true;
     apply_family(m, line);
+    bool used = line.find("Family=") != std::string_view::npos;
     for (const Key& key : kKeys) {
         const size_t at = line.find(key.name);
         if (at == std::string_view::npos) continue;
+        used = true;
         const std::string_view value = value_at(line, at, std::strlen(key.name) + 1);
         int32_t n = 0;
         switch (key.conversion) {
         case Conversion::module_name: {
             const size_t newline = value.find('\n');
             m.module_name = std::string(value.substr(0, newline));
+            if (!module_name_is_safe(m.module_name, where.path, where.line_no)) return false;
             break;
         }
         case Conversion::number:
             if (!read_number(value, key.name, where, &n)) return false;
+            check_number_value(value, key.name, n, false, where.path, where.line_no);
             m.*key.number = n;
             break;
         case Conversion::flag:
             if (!read_number(value, key.name, where, &n)) return false;
+            check_number_value(value, key.name, n, true, where.path, where.line_no);
             m.*key.flag = n != 0;
             break;
         case Conversion::method:
             m.*key.number = method_from(value);
+            check_method_value(value, where.path, where.line_no);
             break;
         case Conversion::memory:
             m.*key.number = value.find("EBR") != std::string_view::npos ? 1 : 0;
+            check_memory_value(value, key.name, where.path, where.line_no);
             break;
         case Conversion::hex:
             if (!read_hex(value, where, &m.base_addr)) return false;
             break;
         case Conversion::table:
             if (!read_number(value, key.name, where, &n)) return false;
+            check_number_value(value, key.name, n, false, where.path, where.line_no);
             (m.*key.table)[key.entry] = n;
             break;
         }
     }
+    if (!used) check_unused_line(line, where.path, where.line_no);
     return true;
 }
 
@@ -263,7 +277,14 @@ Status DeinterlacerModel::read_parameter_file() {
     int64_t line_no = 1;
     bool refused = false;
     int c;
+    int64_t bytes_read = 0;
     while (!refused && (c = std::getc(f)) != EOF) {
+        if (++bytes_read > kMaxFileBytes) {
+            std::printf("%s: longer than %" PRId64 " bytes, too long for a parameter file\n",
+                        kvf_path.c_str(), kMaxFileBytes);
+            refused = true;
+            break;
+        }
         if (c == '\r') {
             const int next = std::getc(f);
             if (next == '\n') c = '\n';

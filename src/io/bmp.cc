@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "config/model.h"
+#include "config/warnings.h"
 #include "io/file_stimulus.h"
 #include "io/sample_count.h"
 #include "io/word_stream.h"
@@ -103,6 +104,24 @@ Bytes read_block(FILE* f, size_t n, bool* short_read) {
     return block;
 }
 
+// Reads and drops n bytes in bounded pieces (the input may be a pipe);
+// returns how many arrived.
+int64_t skip_bytes(FILE* f, int64_t n) {
+    unsigned char sink[65536];
+    int64_t done = 0;
+    while (done < n) {
+        const size_t want = n - done < int64_t{sizeof(sink)} ? static_cast<size_t>(n - done) : sizeof(sink);
+        const size_t got = std::fread(sink, 1, want, f);
+        done += static_cast<int64_t>(got);
+        if (got < want) break;
+    }
+    return done;
+}
+
+// Bytes kept between the headers and the pixels of a picture read from a
+// pipe, whose length cannot be checked first.
+constexpr uint32_t kMaxUnsizedGap = uint32_t{1} << 24;
+
 // Why a header cannot be read as an uncompressed picture; null when it can.
 const char* header_fault(const BmpHeader& h, char* why, size_t size) {
     if (h.type != 0x4D42) return "not a BMP picture (the type mark is not \"BM\")";
@@ -126,6 +145,16 @@ const char* header_fault(const BmpHeader& h, char* why, size_t size) {
         return why;
     }
     if (h.height == 0) return "height 0 is not supported";
+    // The format's own size fields are 32 bits: a larger pixel array cannot
+    // be a real picture, only a header asking for a huge read.
+    const int64_t stride = (int64_t{h.width} * (h.bits_per_pixel / 8) + 3) / 4 * 4;
+    const int64_t rows = h.height < 0 ? -int64_t{h.height} : int64_t{h.height};
+    if (rows > int64_t{UINT32_MAX} / stride) {
+        std::snprintf(why, size,
+                      "pixel array of %lld rows of %lld bytes does not fit the format's 32-bit sizes",
+                      static_cast<long long>(rows), static_cast<long long>(stride));
+        return why;
+    }
     return nullptr;
 }
 
@@ -159,6 +188,12 @@ Status DeinterlacerModel::read_bmp_stimulus(FILE* stimulus, PixelPlane* planes) 
     // Everything between the headers and the pixels: a colour table, the rest
     // of a longer info header, or gap bytes.  Kept to be written back.
     const uint32_t extra = h.data_offset - kHeaderBytes;
+    const int64_t left_after_header = bytes_left(in);
+    if (left_after_header >= 0 && extra > left_after_header)
+        return refuse("%s: file ends before the pixel data offset %u\n", path, h.data_offset);
+    if (left_after_header < 0 && extra > kMaxUnsizedGap)
+        return refuse("%s: pixel data offset %u is beyond %u bytes of a stream\n", path,
+                      h.data_offset, kMaxUnsizedGap + kHeaderBytes);
     Bytes kept;
     if (extra > 0) {
         bool short_read = false;
@@ -179,16 +214,26 @@ Status DeinterlacerModel::read_bmp_stimulus(FILE* stimulus, PixelPlane* planes) 
         return refuse("%s: pixel array cut short (%lld of %lld bytes)\n", path,
                       static_cast<long long>(left), static_cast<long long>(array_bytes));
 
-    Scratch<unsigned char> row(static_cast<size_t>(stride));
-    if (!row.ok())
-        return refuse("%s: not enough memory for a row of %lld bytes\n", path,
-                      static_cast<long long>(stride));
+    if (h.width < frame_width || rows < frame_height)
+        warn("%s: picture of %d x %lld is smaller than the %d x %d frame; the rest is 0", path,
+             h.width, static_cast<long long>(rows), frame_width, frame_height);
     const int64_t used_width = h.width < frame_width ? h.width : frame_width;
     const int64_t used_planes = bytes_per_pixel < num_plane ? bytes_per_pixel : num_plane;
+    // Only the part of a row that the frame takes is held; the rest of the
+    // row is read past in bounded pieces.
+    const int64_t kept_row = used_width * bytes_per_pixel;
+    Scratch<unsigned char> row(static_cast<size_t>(kept_row));
+    if (!row.ok())
+        return refuse("%s: not enough memory for a row of %lld bytes\n", path,
+                      static_cast<long long>(kept_row));
     for (int64_t i = 0; i < rows; ++i) {
-        if (std::fread(row.get(), 1, static_cast<size_t>(stride), in) != static_cast<size_t>(stride))
-            return refuse("%s: pixel array cut short at row %lld of %lld\n", path,
-                          static_cast<long long>(i), static_cast<long long>(rows));
+        const int64_t taken =
+            static_cast<int64_t>(std::fread(row.get(), 1, static_cast<size_t>(kept_row), in));
+        const int64_t row_bytes = taken < kept_row ? taken : taken + skip_bytes(in, stride - kept_row);
+        if (row_bytes != stride)
+            return refuse("%s: pixel array cut short (%lld of %lld bytes)\n", path,
+                          static_cast<long long>(i * stride + row_bytes),
+                          static_cast<long long>(array_bytes));
         // Bottom-up pictures store their bottom row first; top-down ones
         // (negative height) their top row.
         const int64_t y = h.height > 0 ? rows - 1 - i : i;

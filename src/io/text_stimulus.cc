@@ -4,6 +4,7 @@
 #include <string>
 
 #include "config/model.h"
+#include "config/warnings.h"
 #include "io/file_stimulus.h"
 #include "io/sample_count.h"
 #include "io/word_stream.h"
@@ -95,23 +96,6 @@ size_t read_piece(FILE* in, char* piece) {
     return n;
 }
 
-// The cleaned text of a line for a message, with unprintable characters
-// shown as \xNN so that the message stays one readable line.
-std::string printable(const char* text, size_t len) {
-    std::string s;
-    for (size_t i = 0; i < len; ++i) {
-        const unsigned char ch = static_cast<unsigned char>(text[i]);
-        if (ch >= 0x20 && ch < 0x7F && ch != '"' && ch != '\\') {
-            s += static_cast<char>(ch);
-        } else {
-            char esc[8];
-            std::snprintf(esc, sizeof(esc), "\\x%02X", ch);
-            s += esc;
-        }
-    }
-    return s;
-}
-
 }  // namespace
 
 Status DeinterlacerModel::read_text_stimulus(FILE* stimulus, PixelPlane* planes) {
@@ -181,6 +165,10 @@ Status DeinterlacerModel::read_text_stimulus(FILE* stimulus, PixelPlane* planes)
         planes[p].row(static_cast<int32_t>(j))[k] = value;
         ++m;
     }
+    // The run starts counting here, so the count is the samples read.
+    if (result == Status::ok && total_input < total)
+        warn("%s: %d sample lines are fewer than the frame's %lld; the rest is 0", path,
+             total_input, static_cast<long long>(total));
     std::fclose(in);
     return result;
 }

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "config/model.h"
+#include "store/memory_limit.h"
 
 namespace veldax {
 
@@ -72,7 +73,7 @@ Status DeinterlacerModel::allocate_buffers() {
     const uint64_t field_bytes = sets * plane_bytes(frame_height, frame_width, field_pads);
     const uint64_t frame_plane = plane_bytes(active_height, active_width, PlaneBorders{});
     const uint64_t frame_bytes = sets * frame_plane;
-    const uint64_t available = physical_memory_bytes();
+    const uint64_t available = tighter_limit(physical_memory_bytes(), process_memory_limit());
 
     // Both limits are tested before anything is obtained, so a run that
     // cannot fit does not first take (and touch) the field buffers.

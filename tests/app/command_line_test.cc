@@ -16,17 +16,24 @@
 TEST(Driver, Runs) {
     struct Case { std::vector<std::string> args; int status; std::string out, kvf = ""; long kb = 0; };
     const std::vector<std::string> v{"cfg.kvf"};  // no -d where a broken check would ask for GBs
-    auto bad = [](std::string kvf, std::string line, std::vector<std::string> args = {"cfg.kvf", "-d"}) {
-        return Case{args, 1, "cfg.kvf: " + line + "\nFailed to parse kvf file\n", kvf};
+    auto bad = [](std::string kvf, std::string line, std::vector<std::string> args = {"cfg.kvf", "-d"},
+                  std::string warning = "") {
+        return Case{args, 1, warning + "cfg.kvf: " + line + "\nFailed to parse kvf file\n", kvf};
+    };
+    auto not_switch = [](std::string sw) {
+        return "veldax-gen: warning: " + sw + " is not a switch (-g, -d, -l, -b or -y): cfg.kvf is only "
+               "checked, nothing is generated\n";
     };
     const std::string nokvf = "KVF file nope.kvf does not exist\n", two = "Stimulus memory allocate error\n",
                       nofile = "The stimulus file should be added\n", three = "Golden memory allocate error\n";
     std::vector<Case> runs = {
         {{}, 1, "At least the argument of KVF should be added\n"}, {{"nope.kvf"}, 1, nokvf},
         {{"nope.kvf", "-g"}, 1, nokvf}, {{"nope.kvf", "-b"}, 1, nofile}, {{"bad.kvf", "-b"}, 1, nofile},
-        {{"cfg.kvf", "-X", "5"}, 0, ""}, {{"cfg.kvf", "-gg"}, 0, ""}, {{"cfg.kvf", "g"}, 0, ""},
+        {{"cfg.kvf", "-X", "5"}, 0, not_switch("-X")}, {{"cfg.kvf", "-gg"}, 0, not_switch("-gg")},
+        {{"cfg.kvf", "g"}, 0, not_switch("g")},
         bad("num_plane=0\n", "num_plane = 0 is below 1"), bad("dwidth=17\n", "dwidth = 17 is outside 1..16"),
-        bad("dwidth = 10\n", "dwidth = 0 is outside 1..16"),
+        bad("dwidth = 10\n", "dwidth = 0 is outside 1..16", {"cfg.kvf", "-d"},
+            "veldax-gen: warning: cfg.kvf line 1: dwidth value \"= 10\" is not a decimal number; read as 0\n"),
         bad("ycbcr422=1\nnum_plane=2\n", "ycbcr422 = 1 needs num_plane >= 3, num_plane = 2"),
         bad("dynamic=1\nfrmw_1=704\n", "frmw_1 = 704 exceeds frame_width - 1 = 703"),
         bad("dynamic=1\nfrmh_0=480\n", "frmh_0 = 480 exceeds frame_height - 1 = 479"),

@@ -59,6 +59,9 @@ TEST(ParamReader, Reading) {
         {"frame_width=640\nfrmw_1=99\n", "#1", "639 479 180"}, {dyn, "#1", "703 50 7"},
         {"dynamic=1\nfrmw_0=351\n", "#1", "351 479 180"}, {"dynamic=1\nfrmw_0=351\n", "#999", "351 479 180"},
         {dyn, "#2", "100 479 200"}, {dyn, "#3", "100 479 200"}, {dyn, "#999", "100 479 200"},
+        // One slash is not a comment; a flag of 2 is set; all 32 bits of an address are taken.
+        {"ModuleName=a/b\n", "name", "a/b"}, {"dwidth=10/2\n", "dw", "10"}, {"dynamic=2\n", "dyn", "1"},
+        {"base_addr=FFFFFFFF\n", "base", "4294967295"}, {"base_addr=FFFFFFFF\n", "out", "0 "},
     };
     for (const auto& c : cases) {
         DeinterlacerModel m;

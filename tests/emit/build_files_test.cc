@@ -163,6 +163,20 @@ TEST(Emit, HeaderPortWidthAndOptionalLines) {
     }
 }
 
+// Each per-frame line names its own frame's size.
+TEST(Emit, PerFrameSizeLines) {
+    const auto lines = lines_of(emitted([](DeinterlacerModel& m) {
+        m.dynamic = 1;
+        m.frmw[1] = 100, m.frmw[2] = 200, m.frmh[1] = 50, m.frmh[2] = 60;
+    }, "params.v"));
+    ASSERT_GE(lines.size(), 6u);
+    EXPECT_EQ(std::vector<std::string>(lines.end() - 6, lines.end()),
+              (std::vector<std::string>{
+                  "parameter FRMWIDTH_0        = 703;", "parameter FRMWIDTH_1        = 100;",
+                  "parameter FRMWIDTH_2        = 200;", "parameter FRMHEIGHT_0       = 479;",
+                  "parameter FRMHEIGHT_1       = 50;", "parameter FRMHEIGHT_2       = 60;"}));
+}
+
 TEST(Emit, UnwritableBuildFileExitStatus) {
     const struct { const char* file; int status; const char* message; } cases[] = {
         {"params.v", 8, "Failed to generate params file \n"},

@@ -153,6 +153,21 @@ TEST(BmpStimulus, PlanesRowsAndGoldenPicture) {
     }
 }
 
+// Bytes of an 8-bit picture above the sample range of a narrower sample
+// are held at max_value (15 for 4 bits).
+TEST(BmpStimulus, BytesClampedToTheSampleRange) {
+    Bmp b;
+    b.w = 4, b.bpp = 8;
+    TempDir dir;
+    TestModel t(4, 2, 1, 4);
+    ASSERT_TRUE(t.ready());
+    const Read r = read_into(t, dir, "pic.bmp", make_bmp(b));
+    ASSERT_FALSE(r.failed) << r.console;
+    // Row 0 holds 1, 4, 7, 10; row 1 holds 11, 14, 17, 20.
+    expect_samples(t, {{1, 0, 0, 0, 1}, {1, 0, 0, 3, 10}, {1, 0, 1, 1, 14}, {1, 0, 1, 2, 15}, {1, 0, 1, 3, 15}},
+                   "4-bit");
+}
+
 TEST(BmpStimulus, UnusablePicturesAreRefused) {
     Bmp type, rle, bpp, cut;
     type.type = "BA", rle.bpp = 8, rle.compression = 1, bpp.bpp = 4, cut.cut = 1;

@@ -65,6 +65,11 @@ TEST(WorkedWindows, IntraAndInter) {
         {{0, 0, 50, 0, 0}, Row(5, 0), Row(5, 0), 25, 0},
         {Row(5, 100), {100, 100, 250, 100, 100}, Row(5, 100), 100, 100},
         {{200, 200, 255, 200, 200}, Row(5, 200), {200, 200, 255, 200, 200}, 255, 255},
+        // A half rounds up: (1 + 2 + 1) / 2 = 2.
+        {Row(5, 1), Row(5, 1), Row(5, 2), 2, 1},
+        // Falling diagonal: v = (200 + 100 + 1) / 2 = 150, e = (160 + 140) / 2, band 0..150,
+        // vertical median 0, X median of up[-1], up[+1], down[-1], down[+1], mid[0] = 120.
+        {{0, 200, 0, 180, 255}, Row(5, 0), {255, 120, 0, 100, 0}, 150, 120},
     };
     for (const auto& t : intra_cases) {
         EXPECT_EQ(directional_average(c(t.u), c(t.d)), t.average) << t.result;

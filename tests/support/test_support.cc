@@ -83,6 +83,23 @@ RunResult run_veldax(const std::string& dir, const std::vector<std::string>& arg
     return result;
 }
 
+ShellRun run_veldax_shell(const std::string& dir, const std::vector<std::string>& args,
+                          const std::string& prefix, const std::string& suffix) {
+    TempDir capture;
+    std::string cmd = "cd " + quote(dir) + " && exec </dev/null; " + prefix + quote(VELDAX_BINARY);
+    for (const auto& a : args) {
+        cmd.push_back(' ');
+        cmd.append(quote(a));
+    }
+    cmd += " >" + quote(capture.file("out")) + " 2>" + quote(capture.file("err")) + " " + suffix;
+    const int raw = std::system(cmd.c_str());
+    ShellRun result;
+    if (raw != -1 && WIFEXITED(raw)) result.status = WEXITSTATUS(raw);
+    result.out = read_file(capture.file("out"));
+    result.err = read_file(capture.file("err"));
+    return result;
+}
+
 std::string source_path(const std::string& relative) {
     return std::string(VELDAX_SOURCE_DIR) + "/" + relative;
 }

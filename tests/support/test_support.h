@@ -37,6 +37,17 @@ struct RunResult {
 // Runs the built veldax-gen with args inside dir.
 RunResult run_veldax(const std::string& dir, const std::vector<std::string>& args);
 
+struct ShellRun {
+    int status = -1;  // exit status; -1 when the program did not exit normally
+    std::string out, err;
+};
+
+// Runs `prefix veldax-gen args... >out 2>err suffix` in a shell inside dir,
+// standard input /dev/null unless prefix pipes into the program; suffix may
+// redirect the output again (then out or err stays empty).
+ShellRun run_veldax_shell(const std::string& dir, const std::vector<std::string>& args,
+                          const std::string& prefix = "", const std::string& suffix = "");
+
 // Path of a file in the source tree (for examples/).
 std::string source_path(const std::string& relative);
 

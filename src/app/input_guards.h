@@ -1,0 +1,34 @@
+// Checks around the run that guard the user's files and report what the
+// command line did not do as probably meant.
+#pragma once
+
+#include "config/model.h"
+
+namespace veldax {
+
+// True (after one line naming both files) when the parameter file or the
+// stimulus input is one of the files the run writes: creating that would
+// destroy the input.
+bool an_input_is_an_output(const DeinterlacerModel& m);
+
+// Warnings on standard error for a command line that is taken but probably
+// not meant: an unknown switch, a field count below 3 or not a number, and
+// words that nothing reads.
+void check_command_line(int argc, char** argv);
+
+// True when path names a FIFO: opening one to test it would take the data
+// its writer sends for the real read.
+bool names_a_fifo(const std::string& path);
+
+// A warning when a YUV sequence's length is not a whole number of frames
+// (known for files only): the rest is not used.
+void check_sequence_length(FILE* in, const DeinterlacerModel& m);
+
+// A write to a closed pipe fails with an error instead of ending the
+// process, so the run's own exit status stays.
+void ignore_broken_pipe();
+
+// 1 when what was printed to standard output could not be written, else 0.
+int standard_output_status();
+
+}  // namespace veldax

@@ -1,0 +1,207 @@
+// Runs of the built program against broken inputs and outputs: a file that
+// is both read and written, a closed pipe, a full device, names taken by a
+// folder, inputs missing, empty, cut short or endless.  No run may report
+// success with a short or lost file.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "support/test_support.h"
+
+namespace {
+
+using veldax_test::read_file;
+using veldax_test::run_veldax_shell;
+using veldax_test::TempDir;
+using veldax_test::write_file;
+
+const std::string kSmall = "frame_width=8\nframe_height=4\n";
+const std::string kGenFailed = "Failed to generate stimulus data\n";
+
+// One picture of 8 x 4 at 8 bits per pixel, bottom row first.
+std::string small_bmp() {
+    std::string s = "BM";
+    auto put = [&s](uint32_t v, int n) {
+        for (int i = 0; i < n; ++i) s += static_cast<char>(v >> (8 * i));
+    };
+    for (uint32_t v : {54u + 32u, 0u, 54u, 40u, 8u, 4u}) put(v, 4);
+    put(1 | 8u << 16, 4);
+    put(0, 4);
+    s += std::string(20, '\0');
+    for (int i = 0; i < 32; ++i) s += static_cast<char>(i * 7);
+    return s;
+}
+
+// The inputs of every mode, small enough that every output stays inside the
+// stdio buffer until it is closed.
+void write_inputs(const TempDir& dir) {
+    write_file(dir.file("cfg.kvf"), kSmall);
+    std::string text;
+    for (int i = 0; i < 32; ++i) text += std::to_string(i % 10) + "\n";
+    write_file(dir.file("pic.txt"), text);
+    write_file(dir.file("pic.bmp"), small_bmp());
+    write_file(dir.file("seq.yuv"), std::string(64, '\x40'));
+}
+
+struct Mode {
+    std::vector<std::string> args;
+    std::vector<std::string> outputs;
+};
+
+const std::vector<Mode>& modes() {
+    static const std::vector<Mode> all = {
+        {{"cfg.kvf", "-d"}, {"stimulus.dat", "golden.dat", "params.v", "veldax_head"}},
+        {{"cfg.kvf", "-l", "pic.txt"}, {"stimulus.dat", "golden.dat", "params.v", "veldax_head"}},
+        {{"cfg.kvf", "-b", "pic.bmp"},
+         {"stimulus.dat", "golden.dat", "golden.bmp", "params.v", "veldax_head"}},
+        {{"cfg.kvf", "-y", "seq.yuv"},
+         {"stimulus.dat", "golden.dat", "golden.yuv", "params.v", "veldax_head"}},
+    };
+    return all;
+}
+
+int failure_status(const std::string& output) {
+    if (output == "params.v") return 8;
+    if (output == "veldax_head") return 9;
+    return 5;
+}
+
+}  // namespace
+
+// Every output of every mode, as a folder of that name and as a link to a
+// full device (a failed write at close): the run fails with the status of
+// that file.  The unbroken run of each mode succeeds.
+TEST(Faults, EveryOutputThatCannotBeWritten) {
+    for (const Mode& mode : modes()) {
+        {
+            TempDir dir;
+            write_inputs(dir);
+            const auto r = run_veldax_shell(dir.path(), mode.args);
+            EXPECT_EQ(std::make_tuple(r.status, r.out, r.err), std::make_tuple(0, "", "")) << mode.args[1];
+        }
+        for (const std::string& out : mode.outputs) {
+            for (const bool full : {true, false}) {
+                TempDir dir;
+                write_inputs(dir);
+                const std::string at = dir.file(out);
+                ASSERT_EQ(full ? ::symlink("/dev/full", at.c_str()) : ::mkdir(at.c_str(), 0755), 0);
+                const auto r = run_veldax_shell(dir.path(), mode.args);
+                EXPECT_EQ(r.status, failure_status(out))
+                    << mode.args[1] << " " << out << (full ? " on /dev/full" : " as a folder") << "\n" << r.out;
+            }
+        }
+    }
+}
+
+// Inputs that are missing, folders, FIFOs fed by a writer, empty, cut short
+// or endless.  Statuses and the lines on standard output; warnings are
+// checked by their start only.
+TEST(Faults, EveryInputThatIsNotWhatItSeems) {
+    const struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        std::string setup;  // shell words run first; "mkfifo X" makes a FIFO fed by cfg/data
+        int status;
+        std::string out;
+        std::string err_start = "";
+    } cases[] = {
+        {"kvf missing", {"no.kvf", "-d"}, "", 1, "KVF file no.kvf does not exist\n"},
+        {"kvf folder", {"d", "-d"}, "mkdir d", 1, "", ""},
+        {"kvf fifo", {"f", "-d"}, "mkfifo f && (timeout 20 sh -c 'cat cfg.kvf >f' &)", 0, ""},
+        {"kvf empty", {"e", "-d", "1"}, ": >e", 0, "", "veldax-gen: warning: -d 1: 3 fields"},
+        {"kvf cut short", {"c", "-d"}, "printf 'frame_width=8\\nframe_height=4\\ndwid' >c", 0, "",
+         "veldax-gen: warning: c line 3: \"dwid\" names no known key"},
+        {"kvf endless", {"/dev/zero", "-d"}, "", 1,
+         "/dev/zero: longer than 16777216 bytes, too long for a parameter file\nFailed to parse kvf file\n"},
+        {"text missing", {"cfg.kvf", "-l", "no"}, "", 5, "Can't open no for read\n" + kGenFailed},
+        {"text folder", {"cfg.kvf", "-l", "d"}, "mkdir d", 5, ""},
+        {"text fifo", {"cfg.kvf", "-l", "f"}, "mkfifo f && (timeout 20 sh -c 'cat pic.txt >f' &)", 0, ""},
+        {"text empty", {"cfg.kvf", "-l", "e"}, ": >e", 0, "",
+         "veldax-gen: warning: e: 0 sample lines are fewer than the frame's 32; the rest is 0\n"},
+        {"text cut short", {"cfg.kvf", "-l", "c"}, "head -c 10 pic.txt >c", 0, "",
+         "veldax-gen: warning: c: 5 sample lines are fewer than the frame's 32"},
+        {"text endless", {"cfg.kvf", "-l", "/dev/zero"}, "", 5, ""},
+        {"bmp missing", {"cfg.kvf", "-b", "no"}, "", 5, "Can't open no for read\n" + kGenFailed},
+        {"bmp folder", {"cfg.kvf", "-b", "d"}, "mkdir d", 5, ""},
+        {"bmp fifo", {"cfg.kvf", "-b", "f"}, "mkfifo f && (timeout 20 sh -c 'cat pic.bmp >f' &)", 0, ""},
+        {"bmp empty", {"cfg.kvf", "-b", "e"}, ": >e", 5,
+         "e: file of 0 bytes is too short for a BMP header\n" + kGenFailed},
+        {"bmp cut short", {"cfg.kvf", "-b", "c"}, "head -c 80 pic.bmp >c", 5,
+         "c: pixel array cut short (26 of 32 bytes)\n" + kGenFailed},
+        {"bmp endless", {"cfg.kvf", "-b", "/dev/zero"}, "", 5,
+         "/dev/zero: not a BMP picture (the type mark is not \"BM\")\n" + kGenFailed},
+        {"yuv missing", {"cfg.kvf", "-y", "no"}, "", 5, "Can't open no for read\n" + kGenFailed},
+        {"yuv folder", {"cfg.kvf", "-y", "d"}, "mkdir d", 5, ""},
+        {"yuv fifo", {"cfg.kvf", "-y", "f"}, "mkfifo f && (timeout 20 sh -c 'cat seq.yuv >f' &)", 0, ""},
+        {"yuv empty", {"cfg.kvf", "-y", "e"}, ": >e", 0, "", "veldax-gen: warning: e is empty: no frame"},
+        {"yuv cut short", {"cfg.kvf", "-y", "c"}, "head -c 40 seq.yuv >c", 0, "",
+         "veldax-gen: warning: c: 40 bytes are not a whole number of 32-byte frames (8 x 4, one plane); "
+         "the last 8 bytes are not a frame\n"},
+        {"yuv endless", {"cfg.kvf", "-y", "/dev/zero", "5"}, "", 0, ""},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        write_inputs(dir);
+        const auto r = run_veldax_shell(dir.path(), c.args, c.setup.empty() ? "" : c.setup + "; timeout 60 ");
+        const bool whole_out = c.status == 0 || !c.out.empty();
+        EXPECT_EQ(r.status, c.status) << c.name << "\n" << r.out << r.err;
+        EXPECT_EQ(whole_out ? r.out : c.out, c.out) << c.name;
+        EXPECT_EQ(c.err_start.empty() ? r.err : r.err.substr(0, c.err_start.size()), c.err_start) << c.name;
+        // A failed run writes no build file.
+        EXPECT_EQ(veldax_test::file_exists(dir.file("params.v")), c.status == 0) << c.name;
+    }
+}
+
+// An input named like an output is refused before anything is created.
+TEST(Faults, InputsThatAreAlsoOutputs) {
+    const struct Case {
+        std::vector<std::string> args;
+        std::string kvf_name, out;
+    } cases[] = {
+        {{"params.v", "-d"}, "params.v", "Parameter file params.v would be overwritten by params.v\n"},
+        {{"golden.dat", "-d"}, "golden.dat", "Parameter file golden.dat would be overwritten by golden.dat\n"},
+        {{"./stimulus.dat", "-y", "seq.yuv"}, "stimulus.dat",
+         "Parameter file ./stimulus.dat would be overwritten by stimulus.dat\n"},
+        {{"cfg.kvf", "-l", "veldax_head"}, "cfg.kvf",
+         "Stimulus file veldax_head would be overwritten by veldax_head\n"},
+        {{"cfg.kvf", "-b", "params.v"}, "cfg.kvf", "Stimulus file params.v would be overwritten by params.v\n"},
+        {{"cfg.kvf", "-y", "golden.yuv"}, "cfg.kvf",
+         "Stimulus file golden.yuv would be overwritten by golden.yuv\n"},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        write_file(dir.file(c.kvf_name), kSmall);
+        for (const auto& name : {"params.v", "veldax_head", "golden.yuv"})
+            if (name != c.kvf_name) write_file(dir.file(name), "keep");
+        const auto before = veldax_test::list_dir(dir.path());
+        const auto r = run_veldax_shell(dir.path(), c.args);
+        EXPECT_EQ(std::make_tuple(r.status, r.out), std::make_tuple(5, c.out + kGenFailed)) << c.out;
+        EXPECT_EQ(veldax_test::list_dir(dir.path()), before) << c.out;
+        EXPECT_EQ(read_file(dir.file(c.kvf_name)), kSmall) << c.out;
+    }
+}
+
+// Standard output that cannot be written: a closed pipe keeps the run's own
+// status (instead of death by SIGPIPE), help and version text fail with 1.
+TEST(Faults, StandardOutputThatCannotBeWritten) {
+    TempDir dir;
+    write_file(dir.file("cfg.kvf"), kSmall);
+    write_file(dir.file("bad.txt"), "zz\n");
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    ASSERT_EQ(::dup2(fds[1], 9), 9);  // the shell names descriptors up to 9
+    ::close(fds[0]);
+    ::close(fds[1]);
+    const auto broken = run_veldax_shell(dir.path(), {"cfg.kvf", "-l", "bad.txt"}, "", "1>&9");
+    const auto fine = run_veldax_shell(dir.path(), {"cfg.kvf", "-d"}, "", "1>&9");
+    ::close(9);
+    EXPECT_EQ(broken.status, 5);
+    EXPECT_EQ(fine.status, 0);
+    for (const char* word : {"--help", "-h", "--version"}) {
+        EXPECT_EQ(run_veldax_shell(dir.path(), {word}, "", ">/dev/full").status, 1) << word;
+        EXPECT_EQ(run_veldax_shell(dir.path(), {word}).status, 0) << word;
+    }
+}
