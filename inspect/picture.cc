@@ -204,7 +204,7 @@ int cmd_png(const Options& o) {
                     const int32_t a = frame.planes[static_cast<size_t>(p)][i], b = other.planes[static_cast<size_t>(p)][i];
                     uint16_t* px = pic.at(p * w + x, y);
                     if (a == b) {
-                        px[0] = px[1] = px[2] = static_cast<uint16_t>(level(a, run.max_value, 255, false) / 4);
+                        px[0] = px[1] = px[2] = static_cast<uint16_t>(level(a, run.max_value, 255, false) / 2);
                         continue;
                     }
                     ++count;

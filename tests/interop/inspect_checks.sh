@@ -4,7 +4,7 @@
 # pictures decoded by ImageMagick.  Usage: inspect_checks.sh VELDAX_GEN VELDAX_INSPECT
 set -u
 case $2 in /*) insp=$2 ;; *) insp=$PWD/$2 ;; esac
-source "$(dirname "$0")/lib.sh" "$1" md5sum dd convert python3
+source "$(dirname "$0")/lib.sh" "$1" md5sum dd convert python3 ffmpeg
 
 # expect STATUS WANTED-OUTPUT-FILE COMMAND...: the exit status and the output.
 expect() {
@@ -114,6 +114,16 @@ for k in (4, 5):
     ok = ok and heat[i:i + 3] == b'\xff\xff\x00'
 sys.exit(0 if ok else 1)
 PY
+
+# One plane of 12 bits is ffmpeg's gray16le: frame 2 read by ffmpeg equals
+# the tool's 16-bit picture.
+printf '%s\n' frame_width=16 frame_height=8 dwidth=12 dmethod=bobe >g.kvf
+"$bin" g.kvf -g 3 >gen.log || fail "veldax-gen gray: $(cat gen.log)"
+ffmpeg -v error -y -f rawvideo -pix_fmt gray16le -s 16x8 -i golden.dat -vf 'select=eq(n\,2)' -frames:v 1 ff2.png ||
+    fail "ffmpeg could not read golden.dat as gray16le"
+expect 0 "" "$insp" png --frame 2 --depth 16 -o me2.png g.kvf -g 3
+convert ff2.png -depth 16 gray:ff2.raw && convert me2.png -depth 16 gray:me2.raw && cmp -s ff2.raw me2.raw ||
+    fail "ffmpeg's gray16le frame 2 differs from veldax-inspect's"
 
 # A planar YUV sequence cut inside its third frame: two fields, and the whole
 # plane read before the cut stays in stimulus.dat.

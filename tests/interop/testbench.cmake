@@ -5,3 +5,7 @@ foreach(sim iverilog verilator)
                    $<TARGET_FILE:veldax-inspect>)
   set_tests_properties(interop_testbench_${sim} PROPERTIES LABELS interop SKIP_RETURN_CODE 77 TIMEOUT 600)
 endforeach()
+# `cmake --install` of the programs, manual pages, include and examples.
+add_test(NAME interop_install
+         COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/install.sh $<TARGET_FILE:veldax-gen> ${CMAKE_BINARY_DIR})
+set_tests_properties(interop_install PROPERTIES LABELS interop SKIP_RETURN_CODE 77)
