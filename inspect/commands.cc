@@ -92,7 +92,7 @@ std::string where(const GoldenFrame& f, const FramePosition& p) {
 
 int cmd_compare(const Options& o) {
     if (o.sim.empty()) {
-        std::fprintf(stderr, "veldax-inspect compare: --sim DUMP is needed\n");
+        std::fprintf(stderr, "veldax-inspect compare: --sim DUMP is needed (options go before the parameter file)\n");
         return kBadInput;
     }
     WordFormat format = WordFormat::detect;

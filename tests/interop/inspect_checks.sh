@@ -4,7 +4,8 @@
 # pictures decoded by ImageMagick.  Usage: inspect_checks.sh VELDAX_GEN VELDAX_INSPECT
 set -u
 case $2 in /*) insp=$2 ;; *) insp=$PWD/$2 ;; esac
-source "$(dirname "$0")/lib.sh" "$1" md5sum dd convert python3 ffmpeg
+src=$(cd "$(dirname "$0")" && pwd)
+source "$(dirname "$0")/lib.sh" "$1" md5sum dd convert python3 ffmpeg iverilog vvp
 
 # expect STATUS WANTED-OUTPUT-FILE COMMAND...: the exit status and the output.
 expect() {
@@ -72,6 +73,23 @@ printf '%s\n' "$first" "$summary" \
 expect 1 want.txt "$insp" compare --sim long.dat "${run[@]}"
 printf '%s\n' 'identical: 1144 words in 9 frames' >want.txt
 expect 0 want.txt "$insp" compare --sim golden.dat "${run[@]}"
+# The Verilog include names the same positions: flips in frames 2, 4 and 8.
+# verilog_agrees KVF [DEFINES]: sim.dat checked by check_words.v under Icarus.
+verilog_agrees() {
+    iverilog -g2005 -I . -I "$src/../../verilog" ${2:-} -o check.vvp "$src/check_words.v" >iv.log 2>&1 ||
+        { fail "iverilog: $(cat iv.log)"; return; }
+    vvp -n check.vvp | grep -E '^frame .*: expected' >bench.txt
+    "$insp" compare --sim sim.dat $1 | grep -E '^frame .*: expected' >tool.txt
+    [ -s tool.txt ] && diff -u tool.txt bench.txt >/dev/null || fail "$1: bench and compare differ: $(diff -u tool.txt bench.txt)"
+}
+python3 - <<'PY'
+d = bytearray(open('golden.dat', 'rb').read())
+for byte in (576 + 2 * (72 + 20), 1256 + 2 * 150, 2128 + 2 * 79):
+    d[byte] ^= 1
+open('sim.dat', 'wb').write(d)
+PY
+verilog_agrees "${run[*]}"
+
 # frames reports files of the wrong length.
 cp short.dat golden-short.dat
 expect 1 "" "$insp" frames --file golden-short.dat "${run[@]}"
@@ -134,6 +152,19 @@ expect 0 "" "$insp" frames y.kvf -y seq.yuv
 [ "$(wc -l <out.txt)" = 2 ] || fail "-y: $(cat out.txt)"
 expect 0 "" "$insp" frames --stimulus y.kvf -y seq.yuv
 grep -q '^then 32 words' out.txt || fail "-y stimulus: $(cat out.txt)"
+# A 4:2:2 sequence with field conversion: every frame has the sizes of frame
+# index 0 (VELDAX_FIXED_SIZE in a bench), two frames a field.
+printf '%s\n' num_plane=3 ycbcr422=1 frame_width=6 frame_height=4 fconvert=1 >y2.kvf
+head -c 150 /dev/urandom >seq2.yuv
+"$bin" y2.kvf -y seq2.yuv >gen.log || fail "veldax-gen -y 4:2:2: $(cat gen.log)"
+python3 - <<'PY'
+d = bytearray(open('golden.dat', 'rb').read())
+for byte in (2 * 30, 3 * 96 + 2 * 47):
+    d[byte] ^= 0x80
+open('sim.dat', 'wb').write(d)
+PY
+verilog_agrees "y2.kvf -y seq2.yuv" -DVELDAX_FIXED_SIZE
+grep -q '^frame 3 (field 1, size index 0) plane 2 row 3 col 4: ' tool.txt || fail "-y 4:2:2: $(cat tool.txt)"
 
 [ "$failures" = 0 ] || exit 1
 echo "PASS"
