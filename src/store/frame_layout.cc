@@ -64,6 +64,34 @@ PlaneSpan FrameLayout::golden_plane(int32_t plane, int32_t i) const {
     return span;
 }
 
+SamplePosition span_position(const PlaneSpan& span, int64_t word) {
+    if (span.width <= 0 || span.height <= 0 || word < 0) return {};
+    int64_t row = 0;
+    int64_t col = 0;
+    if (span.packed) {
+        // Row j starts at word floor(w*j/2): the last row starting at or
+        // before `word`.
+        row = (2 * word + 1) / span.width;
+        if (row > span.height - 1) row = span.height - 1;
+        col = 2 * (word - chroma_word(span.width, row, 0));
+    } else {
+        row = word / span.width;
+        col = word % span.width;
+    }
+    if (col > span.width - 1) col = span.width - 1;
+    return {static_cast<int32_t>(row), static_cast<int32_t>(col)};
+}
+
+PlaneWord FrameLayout::golden_plane_word(int32_t i, int64_t word) const {
+    const int32_t planes = golden_planes();
+    for (int32_t p = 0; p < planes; ++p) {
+        const int64_t n = golden_plane(p, i).words;
+        if (word < n || p == planes - 1) return {p, word};
+        word -= n;
+    }
+    return {0, word};
+}
+
 int64_t FrameLayout::golden_words(int32_t i) const {
     int64_t n = 0;
     for (int32_t p = 0; p < golden_planes(); ++p) n += golden_plane(p, i).words;
@@ -101,10 +129,13 @@ PlaneSpan FrameLayout::yuv_plane(int32_t plane) const {
     return span;
 }
 
+int32_t FrameLayout::stimulus_planes() const {
+    return source == StimulusSource::yuv ? yuv_planes() : num_plane;
+}
+
 int64_t FrameLayout::stimulus_words(int32_t n) const {
     int64_t words = 0;
-    const int32_t planes = source == StimulusSource::yuv ? yuv_planes() : num_plane;
-    for (int32_t p = 0; p < planes; ++p) words += stimulus_plane(p, n).words;
+    for (int32_t p = 0; p < stimulus_planes(); ++p) words += stimulus_plane(p, n).words;
     return words;
 }
 
@@ -125,6 +156,28 @@ int32_t FrameLayout::yuv_fields(int64_t file_bytes, int32_t max_frames) const {
     // A sequence is read at least once, whatever the limit says.
     const int64_t limit = max_frames > 1 ? max_frames : 1;
     return static_cast<int32_t>(whole < limit ? whole : limit);
+}
+
+int64_t FrameLayout::yuv_stray_words(int64_t file_bytes, int32_t max_frames) const {
+    const int64_t frame = yuv_frame_bytes();
+    const int64_t plane = int64_t{frame_width} * frame_height;
+    if (ycbcr422 || frame <= 0 || plane <= 0 || file_bytes <= 0) return 0;
+    const int32_t fields = yuv_fields(file_bytes, max_frames);
+    const int64_t limit = max_frames > 1 ? max_frames : 1;
+    // The read after the last whole field only happens below the limit.
+    if (fields >= limit) return 0;
+    const int64_t rest = file_bytes - int64_t{fields} * frame;
+    return rest / plane * plane;
+}
+
+int32_t FrameLayout::run_fields(int32_t input_frames, int32_t max_frames, int64_t yuv_bytes) const {
+    switch (source) {
+    case StimulusSource::synthetic: return input_frames;
+    case StimulusSource::yuv: return yuv_fields(yuv_bytes, max_frames);
+    case StimulusSource::text:
+    case StimulusSource::bmp: break;
+    }
+    return 1;
 }
 
 int32_t FrameLayout::frames_of_field(int32_t n, GoldenFrame* out) const {

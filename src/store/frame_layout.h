@@ -74,6 +74,30 @@ void gather_span(const int32_t* origin, ptrdiff_t stride, const PlaneSpan& span,
     }
 }
 
+// Row and column of the frame that word `word` of a plane span holds.  A
+// packed chroma word c of row j is column 2c (its even column); a word that
+// no column reaches (odd widths) is reported at the row's last column.
+struct SamplePosition {
+    int32_t row = 0;
+    int32_t col = 0;
+};
+SamplePosition span_position(const PlaneSpan& span, int64_t word);
+
+// A word of a frame or field record: its plane and the word within it.
+struct PlaneWord {
+    int32_t plane = 0;
+    int64_t word = 0;
+};
+
+// One stimulus field record of a run.
+struct StimulusField {
+    int32_t field = 0;         // input field, from 0
+    int32_t size_index = 0;    // frame index of its size
+    int64_t byte_offset = 0;   // where it starts in "stimulus.dat"
+    int64_t words = 0;         // entries (words, or text lines) it holds
+    int64_t bytes = 0;         // bytes it takes
+};
+
 // One golden frame of a run.
 struct GoldenFrame {
     int64_t index = 0;        // frame number in "golden.dat", from 0
@@ -116,6 +140,9 @@ struct FrameLayout {
     // a frame of size index i.
     int32_t golden_planes() const;
     PlaneSpan golden_plane(int32_t plane, int32_t i) const;
+    // Plane and word within it of word `word` of a golden frame of size
+    // index i (word below golden_words(i)).
+    PlaneWord golden_plane_word(int32_t i, int64_t word) const;
     int64_t golden_words(int32_t i) const;
     int64_t golden_counted(int32_t i) const;
 
@@ -124,6 +151,7 @@ struct FrameLayout {
     // others the whole frame), and the bytes one entry takes (2 for a word,
     // digits and a line end for a text line).
     PlaneSpan stimulus_plane(int32_t plane, int32_t n) const;
+    int32_t stimulus_planes() const;
     int64_t stimulus_words(int32_t n) const;
     int64_t stimulus_entry_bytes() const;
 
@@ -137,10 +165,35 @@ struct FrameLayout {
     // of file_bytes gives with the field limit max_frames.
     int64_t yuv_frame_bytes() const;
     int32_t yuv_fields(int64_t file_bytes, int32_t max_frames) const;
+    // Words a planar YUV input cut short inside a frame leaves in
+    // "stimulus.dat" after its last whole field: the whole planes read
+    // before the cut (a 4:2:2 frame is read at once and leaves none).
+    int64_t yuv_stray_words(int64_t file_bytes, int32_t max_frames) const;
+
+    // Input fields of a run: the synthetic count, the fields a YUV input of
+    // yuv_bytes gives, or the one picture.
+    int32_t run_fields(int32_t input_frames, int32_t max_frames, int64_t yuv_bytes) const;
 
     // The golden frames of input field n, in the order they are written,
     // without index and offset; returns how many (1..kMaxFramesPerField).
     int32_t frames_of_field(int32_t n, GoldenFrame* out) const;
+
+    // Calls visit(field) for every stimulus field record of a run of
+    // `fields` input fields, in file order.
+    template <class Visit>
+    void for_each_stimulus_field(int32_t fields, Visit visit) const {
+        int64_t offset = 0;
+        for (int32_t n = 0; n < fields; ++n) {
+            StimulusField f;
+            f.field = n;
+            f.size_index = source == StimulusSource::synthetic ? n : 0;
+            f.byte_offset = offset;
+            f.words = stimulus_words(n);
+            f.bytes = f.words * stimulus_entry_bytes();
+            offset += f.bytes;
+            visit(f);
+        }
+    }
 
     // Calls visit(frame) for every golden frame of a run of `fields` input
     // fields, in file order, with its index and byte offset.

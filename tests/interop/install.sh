@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# `cmake --install` into a scratch prefix: the programs, the manual pages, the
+# Verilog include and the example bench, which runs from there with the
+# installed programs.  Usage: install.sh VELDAX_GEN BUILD_DIR
+set -u
+build=$2
+source "$(dirname "$0")/lib.sh" "$1" cmake iverilog vvp man
+cmake --install "$build" --prefix "$work/prefix" >install.log 2>&1 || { echo "FAIL: install: $(cat install.log)"; exit 1; }
+p=$work/prefix
+for f in bin/veldax-gen bin/veldax-inspect share/veldax/verilog/veldax_words.vh \
+    share/veldax/examples/default.kvf share/veldax/examples/testbench/tb.v \
+    share/man/man1/veldax-gen.1 share/man/man1/veldax-inspect.1; do
+    [ -f "$p/$f" ] || fail "$f not installed"
+done
+[ -x "$p/share/veldax/examples/testbench/run.sh" ] || fail "run.sh not executable"
+for page in veldax-gen veldax-inspect; do
+    out=$(MANWIDTH=80 man -l "$p/share/man/man1/$page.1" 2>&1) || fail "man $page: $out"
+    grep -q "^NAME" <<<"$out" || fail "man $page has no NAME section"
+done
+PATH=$p/bin:$PATH "$p/share/veldax/examples/testbench/run.sh" iverilog bench >bench.log 2>&1 ||
+    fail "installed bench: $(cat bench.log)"
+grep -q '^PASS' bench.log || fail "installed bench: no PASS"
+[ "$failures" = 0 ] || exit 1
+echo "PASS"
