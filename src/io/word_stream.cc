@@ -3,17 +3,7 @@
 namespace veldax {
 
 bool write_words(FILE* out, const int32_t* samples, size_t n) {
-    // Converted in blocks so that the byte order does not depend on the host.
-    uint16_t block[16384];
-    const size_t per_block = sizeof(block) / sizeof(block[0]);
-    while (n > 0) {
-        const size_t count = n < per_block ? n : per_block;
-        for (size_t i = 0; i < count; ++i) block[i] = file_word(samples[i]);
-        if (!write_file_words(out, block, count)) return false;
-        samples += count;
-        n -= count;
-    }
-    return true;
+    return write_as_words(out, samples, n);
 }
 
 bool write_file_words(FILE* out, const uint16_t* words, size_t n) {

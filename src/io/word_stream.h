@@ -22,6 +22,22 @@ inline uint16_t file_word(int32_t sample) {
 // stream did not take them all.
 [[nodiscard]] bool write_file_words(FILE* out, const uint16_t* words, size_t n);
 
+// Appends n samples (32-bit samples or bytes) as file words, converted a
+// block at a time; false when the stream did not take them all.
+template <class Sample>
+[[nodiscard]] bool write_as_words(FILE* out, const Sample* samples, size_t n) {
+    uint16_t block[32768];
+    const size_t per_block = sizeof(block) / sizeof(block[0]);
+    while (n > 0) {
+        const size_t count = n < per_block ? n : per_block;
+        for (size_t i = 0; i < count; ++i) block[i] = file_word(samples[i]);
+        if (!write_file_words(out, block, count)) return false;
+        samples += count;
+        n -= count;
+    }
+    return true;
+}
+
 // Appends n samples as 16-bit little-endian words (the low 16 bits of each
 // value); false when the stream did not take them all.
 [[nodiscard]] bool write_words(FILE* out, const int32_t* samples, size_t n);

@@ -10,21 +10,6 @@ namespace veldax {
 
 namespace {
 
-// Appends bytes as 16-bit little-endian words (high byte 0), converted a
-// block at a time.
-bool write_byte_words(FILE* out, const unsigned char* bytes, size_t n) {
-    uint16_t block[16384];
-    const size_t per_block = sizeof(block) / sizeof(block[0]);
-    while (n > 0) {
-        const size_t count = n < per_block ? n : per_block;
-        for (size_t i = 0; i < count; ++i) block[i] = file_word(bytes[i]);
-        if (!write_file_words(out, block, count)) return false;
-        bytes += count;
-        n -= count;
-    }
-    return true;
-}
-
 unsigned char low_byte(int32_t v) { return static_cast<unsigned char>(v & 0xFF); }
 
 }  // namespace
@@ -69,7 +54,7 @@ YuvFrame DeinterlacerModel::read_yuv_frame(FILE* input, FILE* stimulus, PixelPla
                 for (int32_t k = 0; k < w; ++k) dst[k] = src[k];
             }
         }
-        if (!write_byte_words(stimulus, at, n) ||
+        if (!write_as_words(stimulus, at, n) ||
             !add_sample_count(total_input, span.counted, "TOTAL_INPUT"))
             return YuvFrame::write_failed;
         at += n;
