@@ -31,26 +31,23 @@ Status DeinterlacerModel::fill_synthetic_field(FILE* stimulus, PixelPlane* plane
     Scratch<int32_t> scale(pattern_mode ? 0 : kRandomDraws);
     if (!scale.ok()) return Status::output_write_failed;
     if (!pattern_mode) build_random_scale(scale.get(), max_value, min_value);
+    //    In 4:2:2 chroma each odd column then repeats the even column to its
+    //    left.
+    const int32_t w = frame_width;
     for (int32_t p = 0; p < num_plane; ++p) {
+        const bool repeat_pairs = ycbcr422 && num_plane >= 3 && (p == 1 || p == 2);
         for (int32_t j = 0; j < frame_height; ++j) {
             int32_t* row = planes[p].row(j);
             if (pattern_mode)
-                ramp_row(frame, p, j, max_value, row, frame_width);
+                ramp_row(frame, p, j, max_value, row, w);
             else
-                fill_random_samples(random_state, scale.get(), row, frame_width);
+                fill_random_samples(random_state, scale.get(), row, w);
+            if (repeat_pairs)
+                for (int32_t k = 1; k < w; k += 2) row[k] = row[k - 1];
         }
     }
 
-    // 2. 4:2:2 chroma: each odd column repeats the even column to its left.
-    if (ycbcr422 && num_plane >= 3) {
-        for (int32_t p = 1; p <= 2; ++p)
-            for (int32_t j = 0; j < frame_height; ++j) {
-                int32_t* row = planes[p].row(j);
-                for (int32_t k = 1; k < frame_width; k += 2) row[k] = row[k - 1];
-            }
-    }
-
-    // 3. The frame's own top-left part, plane by plane, as the layout packs it.
+    // 2. The frame's own top-left part, plane by plane, as the layout packs it.
     const FrameLayout layout = this->layout();
     const FrameSize size = layout.frame_size(frame);
     Scratch<uint16_t> words(static_cast<size_t>(int64_t{size.width} * size.height));
