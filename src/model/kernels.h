@@ -33,7 +33,8 @@ static inline int32_t rounded_mean(int32_t p, int32_t q) {
 static inline int32_t rounded_up_mean(int32_t p, int32_t q) {
     const int32_t low = (p & 1) + (q & 1) + 1;
     const int32_t floor_mean = (p >> 1) + (q >> 1) + (low >> 1);
-    return floor_mean + ((low & 1) & static_cast<int32_t>(floor_mean < 0));
+    const auto negative = static_cast<int32_t>(static_cast<uint32_t>(floor_mean) >> 31);
+    return floor_mean + (low & 1 & negative);
 }
 
 // Own minimum and maximum: these headers are compiled once per instruction
