@@ -177,31 +177,27 @@ void inter_plane(benchmark::State& state, const KernelTable* k, bool reuse) {
     });
 }
 
-// One benchmark per kernel and variant that this processor runs.
+// One benchmark per kernel and variant that this processor runs, over a row
+// and over a whole plane, each beside its memcpy floor.
 int register_kernels() {
     benchmark::RegisterBenchmark("row/memcpy", memcpy_row);
+    benchmark::RegisterBenchmark("plane/memcpy", memcpy_plane);
+    benchmark::RegisterBenchmark("plane/weave", method_plane, weave_row);
+    benchmark::RegisterBenchmark("plane/bob", method_plane, bob_row);
     int32_t count = 0;
     const KernelVariant* variants = kernel_variants(&count);
     for (int32_t v = 0; v < count; ++v) {
         if (!variants[v].usable()) continue;
         const KernelTable* k = variants[v].table;
-        const std::string name = k->name;
-        benchmark::RegisterBenchmark(("row/intra/" + name).c_str(), intra_row, k);
-        benchmark::RegisterBenchmark(("row/inter/" + name).c_str(), inter_row, k, false);
-        benchmark::RegisterBenchmark(("row/inter_reusing_motion/" + name).c_str(), inter_row, k,
-                                     true);
-    }
-    benchmark::RegisterBenchmark("plane/memcpy", memcpy_plane);
-    benchmark::RegisterBenchmark("plane/weave", method_plane, weave_row);
-    benchmark::RegisterBenchmark("plane/bob", method_plane, bob_row);
-    for (int32_t v = 0; v < count; ++v) {
-        if (!variants[v].usable()) continue;
-        const KernelTable* k = variants[v].table;
-        const std::string name = k->name;
-        benchmark::RegisterBenchmark(("plane/intra/" + name).c_str(), intra_plane, k);
-        benchmark::RegisterBenchmark(("plane/inter/" + name).c_str(), inter_plane, k, false);
-        benchmark::RegisterBenchmark(("plane/inter_reusing_motion/" + name).c_str(), inter_plane,
-                                     k, true);
+        for (const std::string shape : {"row/", "plane/"}) {
+            const bool row = shape == "row/";
+            auto inter = row ? inter_row : inter_plane;
+            benchmark::RegisterBenchmark((shape + "intra/" + k->name).c_str(),
+                                         row ? intra_row : intra_plane, k);
+            benchmark::RegisterBenchmark((shape + "inter/" + k->name).c_str(), inter, k, false);
+            benchmark::RegisterBenchmark((shape + "inter_reusing_motion/" + k->name).c_str(),
+                                         inter, k, true);
+        }
     }
     benchmark::RegisterBenchmark("row/intra/per_sample_reference", intra_reference_row);
     benchmark::RegisterBenchmark("row/inter/per_sample_reference", inter_reference_row);
