@@ -1,6 +1,7 @@
-// Throughput of the row kernels over one 720-sample row: every variant this
-// processor runs, the per-sample reference for the ratio between them, and a
-// memcpy of the same row as the floor.
+// Throughput of the row kernels over one 720-sample row and over a whole
+// 1920 x 1080 plane: every variant this processor runs, weave and bob, the
+// per-sample reference for the ratio between them, and a memcpy of the same
+// row or plane as the floor.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -26,10 +27,11 @@ struct BenchModel {
     DeinterlacerModel m;
     bool ok = false;
 
-    explicit BenchModel(int32_t planes = 1, uint8_t ycbcr422 = 0) {
+    explicit BenchModel(int32_t planes = 1, uint8_t ycbcr422 = 0, int32_t width = kWidth,
+                        int32_t height = 8) {
         m.init_defaults();
-        m.frame_width = kWidth;
-        m.frame_height = 8;
+        m.frame_width = width;
+        m.frame_height = height;
         m.num_plane = planes;
         m.ycbcr422 = ycbcr422;
         m.derive_configuration();
@@ -115,19 +117,87 @@ void inter_reference_row(benchmark::State& state) {
     });
 }
 
-// One benchmark per kernel and variant that this processor runs.
+// Whole planes: every row of a 1920 x 1080 plane rebuilt into the golden
+// frame, so that the rows stream through memory as in a run.
+constexpr int32_t kPlaneWidth = 1920;
+constexpr int32_t kPlaneHeight = 1080;
+
+template <class Row>
+void run_plane(benchmark::State& state, const BenchModel& bm, Row row) {
+    if (!bm.ok) return state.SkipWithError("allocation failed");
+    const PixelPlane& out = bm.m.frame_store[0][0];
+    for (auto _ : state) {
+        for (int32_t j = 0; j < kPlaneHeight; ++j) row(j, out.row(j));
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * kPlaneWidth * kPlaneHeight);
+    state.SetBytesProcessed(state.iterations() * kPlaneWidth * kPlaneHeight * 4);
+}
+
+const BenchModel& plane_model() {
+    static const BenchModel bm(3, 1, kPlaneWidth, kPlaneHeight);
+    return bm;
+}
+
+RowInputs plane_inputs(const BenchModel& bm, int32_t plane, int32_t j, bool reuse) {
+    const PixelPlane &c = bm.cur(plane), &o = bm.prev(plane);
+    return {c.row(j - 1), c.row(j),     c.row(j + 1), o.row(j - 1),
+            o.row(j),     o.row(j + 1), bm.m.motion_store.row(j), reuse};
+}
+
+void memcpy_plane(benchmark::State& state) {
+    const BenchModel& bm = plane_model();
+    run_plane(state, bm, [&](int32_t j, int32_t* out) {
+        std::memcpy(out, bm.cur().row(j), sizeof(int32_t) * kPlaneWidth);
+    });
+}
+
+void method_plane(benchmark::State& state, RowOperation op) {
+    const BenchModel& bm = plane_model();
+    run_plane(state, bm, [&](int32_t j, int32_t* out) {
+        op(plane_inputs(bm, 0, j, false), bm.params(), kPlaneWidth, out);
+    });
+}
+
+void intra_plane(benchmark::State& state, const KernelTable* k) {
+    const BenchModel& bm = plane_model();
+    const PixelPlane& c = bm.cur();
+    run_plane(state, bm, [&](int32_t j, int32_t* out) {
+        k->intra_row(c.row(j - 1), c.row(j), c.row(j + 1), out, kPlaneWidth, bm.m.max_value);
+    });
+}
+
+void inter_plane(benchmark::State& state, const KernelTable* k, bool reuse) {
+    const BenchModel& bm = plane_model();
+    const InterRowKernel kernel = reuse ? k->inter_row_reusing : k->inter_row_measuring;
+    run_plane(state, bm, [&](int32_t j, int32_t* out) {
+        const RowInputs in = plane_inputs(bm, reuse ? 1 : 0, j, reuse);
+        kernel(in.up, in.mid, in.down, in.prev_up, in.prev_mid, in.prev_down, in.motion, out,
+               kPlaneWidth, bm.params());
+    });
+}
+
+// One benchmark per kernel and variant that this processor runs, over a row
+// and over a whole plane, each beside its memcpy floor.
 int register_kernels() {
     benchmark::RegisterBenchmark("row/memcpy", memcpy_row);
+    benchmark::RegisterBenchmark("plane/memcpy", memcpy_plane);
+    benchmark::RegisterBenchmark("plane/weave", method_plane, weave_row);
+    benchmark::RegisterBenchmark("plane/bob", method_plane, bob_row);
     int32_t count = 0;
     const KernelVariant* variants = kernel_variants(&count);
     for (int32_t v = 0; v < count; ++v) {
         if (!variants[v].usable()) continue;
         const KernelTable* k = variants[v].table;
-        const std::string name = k->name;
-        benchmark::RegisterBenchmark(("row/intra/" + name).c_str(), intra_row, k);
-        benchmark::RegisterBenchmark(("row/inter/" + name).c_str(), inter_row, k, false);
-        benchmark::RegisterBenchmark(("row/inter_reusing_motion/" + name).c_str(), inter_row, k,
-                                     true);
+        for (const std::string shape : {"row/", "plane/"}) {
+            const bool row = shape == "row/";
+            auto inter = row ? inter_row : inter_plane;
+            benchmark::RegisterBenchmark((shape + "intra/" + k->name).c_str(),
+                                         row ? intra_row : intra_plane, k);
+            benchmark::RegisterBenchmark((shape + "inter/" + k->name).c_str(), inter, k, false);
+            benchmark::RegisterBenchmark((shape + "inter_reusing_motion/" + k->name).c_str(),
+                                         inter, k, true);
+        }
     }
     benchmark::RegisterBenchmark("row/intra/per_sample_reference", intra_reference_row);
     benchmark::RegisterBenchmark("row/inter/per_sample_reference", inter_reference_row);

@@ -6,24 +6,18 @@
 
 namespace veldax {
 
-namespace {
-
-int32_t same(int32_t v) { return v; }
-
-}  // namespace
-
 Status DeinterlacerModel::write_golden_frame(FILE* golden, int32_t buffer, int32_t frame) {
     const FrameLayout layout = this->layout();
     const FrameSize size = layout.frame_size(frame);
-    Scratch<int32_t> words(static_cast<size_t>(int64_t{size.width} * size.height));
+    Scratch<uint16_t> words(static_cast<size_t>(int64_t{size.width} * size.height));
     if (!words.ok()) return Status::output_write_failed;
 
     const PixelPlane* planes = frame_store[buffer];
     for (int32_t p = 0; p < layout.golden_planes(); ++p) {
         const PlaneSpan span = layout.golden_plane(p, frame);
         const PixelPlane& plane = planes[p];
-        gather_span(plane.row(0), plane.stride, span, ChromaColumns::even, words.get(), same);
-        if (!write_words(golden, words.get(), static_cast<size_t>(span.words)))
+        gather_span(plane.row(0), plane.stride, span, ChromaColumns::even, words.get(), file_word);
+        if (!write_file_words(golden, words.get(), static_cast<size_t>(span.words)))
             return Status::output_write_failed;
     }
     if (!add_sample_count(total_output, layout.golden_counted(frame), "TOTAL_OUTPUT"))

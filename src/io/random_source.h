@@ -7,10 +7,14 @@
 
 namespace veldax {
 
+inline constexpr uint32_t kRandomMultiplier = 214013u;
+inline constexpr uint32_t kRandomIncrement = 2531011u;
+inline constexpr int32_t kRandomDraws = 32768;  // draws are 0 .. kRandomDraws - 1
+
 // Advances the state and returns the next draw.  The first five draws from a
 // state of 1 are 41, 18467, 6334, 26500, 19169.
 inline int32_t next_random_draw(uint32_t& state) {
-    state = state * 214013u + 2531011u;  // modulo 2^32 by unsigned wrap-around
+    state = state * kRandomMultiplier + kRandomIncrement;  // modulo 2^32 by wrap-around
     return static_cast<int32_t>((state >> 16) & 0x7FFFu);
 }
 
@@ -22,6 +26,56 @@ inline int32_t random_sample_value(int32_t draw, int32_t max_value, int32_t min_
     if (v > max_value) v = max_value;
     if (v < min_value) v = min_value;
     return v;
+}
+
+// n generator steps taken as one: state * multiplier + increment (mod 2^32).
+struct RandomJump {
+    uint32_t multiplier;
+    uint32_t increment;
+};
+
+constexpr RandomJump random_jump(int32_t n) {
+    RandomJump j{1u, 0u};
+    for (int32_t i = 0; i < n; ++i) {
+        j.multiplier *= kRandomMultiplier;
+        j.increment = j.increment * kRandomMultiplier + kRandomIncrement;
+    }
+    return j;
+}
+
+// Lanes of fill_random_samples: lane i holds the state of draw i of each
+// group of kRandomLanes consecutive draws.
+inline constexpr int32_t kRandomLanes = 8;
+
+// Fills scale[0 .. kRandomDraws) with random_sample_value of every draw, so
+// that a sample is one lookup.
+inline void build_random_scale(int32_t* scale, int32_t max_value, int32_t min_value) {
+    for (int32_t d = 0; d < kRandomDraws; ++d) scale[d] = random_sample_value(d, max_value, min_value);
+}
+
+// Writes n samples scale[draw] into out, from the next n draws of state, and
+// leaves state where n calls of next_random_draw would.  The lanes step
+// kRandomLanes draws at a time, so the draws do not wait on each other.
+inline void fill_random_samples(uint32_t& state, const int32_t* scale, int32_t* out, int32_t n) {
+    constexpr RandomJump jump = random_jump(kRandomLanes);
+    int32_t k = 0;
+    if (n >= kRandomLanes) {
+        uint32_t lane[kRandomLanes];
+        uint32_t s = state;
+        for (int32_t i = 0; i < kRandomLanes; ++i) {
+            s = s * kRandomMultiplier + kRandomIncrement;
+            lane[i] = s;
+        }
+        for (; k + kRandomLanes <= n; k += kRandomLanes) {
+            s = lane[kRandomLanes - 1];  // the state after the group's last draw
+            for (int32_t i = 0; i < kRandomLanes; ++i) {
+                out[k + i] = scale[(lane[i] >> 16) & 0x7FFFu];
+                lane[i] = lane[i] * jump.multiplier + jump.increment;
+            }
+        }
+        state = s;
+    }
+    for (; k < n; ++k) out[k] = scale[next_random_draw(state)];
 }
 
 }  // namespace veldax

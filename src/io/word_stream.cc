@@ -3,21 +3,11 @@
 namespace veldax {
 
 bool write_words(FILE* out, const int32_t* samples, size_t n) {
-    // Converted in blocks so that the byte order does not depend on the host.
-    unsigned char block[8192];
-    const size_t per_block = sizeof(block) / 2;
-    while (n > 0) {
-        const size_t count = n < per_block ? n : per_block;
-        for (size_t i = 0; i < count; ++i) {
-            const uint32_t v = static_cast<uint32_t>(samples[i]);
-            block[2 * i] = static_cast<unsigned char>(v & 0xFF);
-            block[2 * i + 1] = static_cast<unsigned char>((v >> 8) & 0xFF);
-        }
-        if (std::fwrite(block, 1, 2 * count, out) != 2 * count) return false;
-        samples += count;
-        n -= count;
-    }
-    return true;
+    return write_as_words(out, samples, n);
+}
+
+bool write_file_words(FILE* out, const uint16_t* words, size_t n) {
+    return write_bytes(out, words, sizeof(uint16_t) * n);
 }
 
 bool write_bytes(FILE* out, const void* bytes, size_t n) {

@@ -2,12 +2,41 @@
 // so a full disk fails the run instead of leaving a short file behind.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
 namespace veldax {
+
+// The low 16 bits of a sample as the data files store them: a little-endian
+// word, whatever the host's byte order, ready to be written from memory.
+inline uint16_t file_word(int32_t sample) {
+    const auto w = static_cast<uint16_t>(static_cast<uint32_t>(sample) & 0xFFFFu);
+    if constexpr (std::endian::native == std::endian::little) return w;
+    return static_cast<uint16_t>((w >> 8) | (w << 8));
+}
+
+// Appends n words already in file order (see file_word); false when the
+// stream did not take them all.
+[[nodiscard]] bool write_file_words(FILE* out, const uint16_t* words, size_t n);
+
+// Appends n samples (32-bit samples or bytes) as file words, converted a
+// block at a time; false when the stream did not take them all.
+template <class Sample>
+[[nodiscard]] bool write_as_words(FILE* out, const Sample* samples, size_t n) {
+    uint16_t block[32768];
+    const size_t per_block = sizeof(block) / sizeof(block[0]);
+    while (n > 0) {
+        const size_t count = n < per_block ? n : per_block;
+        for (size_t i = 0; i < count; ++i) block[i] = file_word(samples[i]);
+        if (!write_file_words(out, block, count)) return false;
+        samples += count;
+        n -= count;
+    }
+    return true;
+}
 
 // Appends n samples as 16-bit little-endian words (the low 16 bits of each
 // value); false when the stream did not take them all.
@@ -20,13 +49,16 @@ namespace veldax {
 // written or the close failed.
 [[nodiscard]] bool close_stream(FILE* stream);
 
-// A per-call scratch array that reports failure as a null pointer instead of
-// an exception.
+// A per-call scratch array of trivial values that reports failure as a null
+// pointer instead of an exception.  Its contents start undefined: every user
+// writes what it reads, so no time goes into zeroing memory.
 template <class T>
 class Scratch {
 public:
     explicit Scratch(size_t n)
-        : data_(n ? static_cast<T*>(std::calloc(n, sizeof(T))) : nullptr), size_(n) {}
+        : data_(n && n <= SIZE_MAX / sizeof(T) ? static_cast<T*>(std::malloc(n * sizeof(T)))
+                                               : nullptr),
+          size_(n) {}
     ~Scratch() { std::free(data_); }
     Scratch(const Scratch&) = delete;
     Scratch& operator=(const Scratch&) = delete;

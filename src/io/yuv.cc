@@ -10,16 +10,6 @@ namespace veldax {
 
 namespace {
 
-// Appends bytes as 16-bit little-endian words (high byte 0), using words as
-// scratch (room for 2*n bytes).
-bool write_byte_words(FILE* out, const unsigned char* bytes, size_t n, unsigned char* words) {
-    for (size_t i = 0; i < n; ++i) {
-        words[2 * i] = bytes[i];
-        words[2 * i + 1] = 0;
-    }
-    return write_bytes(out, words, 2 * n);
-}
-
 unsigned char low_byte(int32_t v) { return static_cast<unsigned char>(v & 0xFF); }
 
 }  // namespace
@@ -34,8 +24,7 @@ YuvFrame DeinterlacerModel::read_yuv_frame(FILE* input, FILE* stimulus, PixelPla
     // One read for a whole 4:2:2 frame, one per plane otherwise.
     const size_t frame_bytes = ycbcr422 ? 2 * area : area;
     Scratch<unsigned char> frame(frame_bytes);
-    Scratch<unsigned char> words(2 * area);
-    if (!frame.ok() || !words.ok() || (ycbcr422 && num_plane < 3)) return YuvFrame::write_failed;
+    if (!frame.ok() || (ycbcr422 && num_plane < 3)) return YuvFrame::write_failed;
     auto short_read = [&] {
         return std::ferror(input) ? YuvFrame::read_failed : YuvFrame::end_of_input;
     };
@@ -55,12 +44,17 @@ YuvFrame DeinterlacerModel::read_yuv_frame(FILE* input, FILE* stimulus, PixelPla
             // With an odd w*h the last Cb index reaches the first Cr byte and
             // the last Cr index the frame's last byte; both stay inside the
             // 2*w*h bytes read.
-            if (span.packed)
-                for (int32_t k = 0; k < w; ++k) dst[k] = at[chroma_word(w, j, k)];
-            else
-                for (int32_t k = 0; k < w; ++k) dst[k] = at[size_t(j) * size_t(w) + size_t(k)];
+            if (span.packed) {
+                // Columns 2m and 2m + 1 share byte m of the row's packed run.
+                const unsigned char* src = at + chroma_word(w, j, 0);
+                for (int32_t m = 0; m < w / 2; ++m) dst[2 * m] = dst[2 * m + 1] = src[m];
+                if (w % 2 != 0) dst[w - 1] = src[w / 2];
+            } else {
+                const unsigned char* src = at + size_t(j) * size_t(w);
+                for (int32_t k = 0; k < w; ++k) dst[k] = src[k];
+            }
         }
-        if (!write_byte_words(stimulus, at, n, words.get()) ||
+        if (!write_as_words(stimulus, at, n) ||
             !add_sample_count(total_input, span.counted, "TOTAL_INPUT"))
             return YuvFrame::write_failed;
         at += n;

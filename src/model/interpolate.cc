@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "config/model.h"
+#include "model/kernels.h"
 #include "model/methods.h"
 
 namespace veldax {
@@ -14,10 +15,10 @@ void weave_row(const RowInputs& in, const RowParams&, int32_t width, int32_t* ou
 }
 
 void bob_row(const RowInputs& in, const RowParams&, int32_t width, int32_t* out) {
-    // Mean with a half rounded up, formed in 64 bits so that no pair of
-    // samples can overflow.
-    for (int32_t j = 0; j < width; ++j)
-        out[j] = static_cast<int32_t>((int64_t{in.up[j]} + int64_t{in.down[j]} + 1) / 2);
+    const int32_t* __restrict up = in.up;
+    const int32_t* __restrict down = in.down;
+    int32_t* __restrict to = out;
+    for (int32_t j = 0; j < width; ++j) to[j] = rounded_up_mean(up[j], down[j]);
 }
 
 void DeinterlacerModel::interpolate_frame(int32_t buffer, int32_t parity, int32_t frame) {

@@ -26,6 +26,17 @@ static inline int32_t rounded_mean(int32_t p, int32_t q) {
     return (p + q + 1) / 2;
 }
 
+// rounded_mean for any pair of 32-bit samples, without forming the sum that
+// may overflow: h + l / 2 with h the sum of the halves rounded down and l
+// (1..3) the sum of the low bits plus one is the mean rounded down; an odd
+// l with a negative result is then rounded toward zero, as the division does.
+static inline int32_t rounded_up_mean(int32_t p, int32_t q) {
+    const int32_t low = (p & 1) + (q & 1) + 1;
+    const int32_t floor_mean = (p >> 1) + (q >> 1) + (low >> 1);
+    const auto negative = static_cast<int32_t>(static_cast<uint32_t>(floor_mean) >> 31);
+    return floor_mean + (low & 1 & negative);
+}
+
 // Own minimum and maximum: these headers are compiled once per instruction
 // set, and an inline template shared between those builds could be linked
 // from the wrong one.

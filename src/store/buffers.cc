@@ -1,3 +1,4 @@
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -19,6 +20,24 @@ uint64_t physical_memory_bytes() {
     const long page_size = sysconf(_SC_PAGE_SIZE);
     if (pages <= 0 || page_size <= 0) return 0;
     return static_cast<uint64_t>(pages) * static_cast<uint64_t>(page_size);
+}
+
+// Asks for large pages under a block the run will write whole: one page
+// fault then maps 2 MiB instead of 4 KiB, and the first pass over a plane no
+// longer spends its time in faults.  Only advice; without it the block works
+// the same.
+void advise_large_pages(void* block, size_t bytes) {
+#ifdef MADV_HUGEPAGE
+    const long page = sysconf(_SC_PAGE_SIZE);
+    if (page <= 0) return;
+    const uintptr_t mask = static_cast<uintptr_t>(page) - 1;
+    const uintptr_t start = (reinterpret_cast<uintptr_t>(block) + mask) & ~mask;
+    const uintptr_t end = (reinterpret_cast<uintptr_t>(block) + bytes) & ~mask;
+    if (end > start) madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+#else
+    (void)block;
+    (void)bytes;
+#endif
 }
 
 }  // namespace
@@ -45,6 +64,7 @@ bool PixelPlane::allocate(int32_t rows, int32_t columns, const PlaneBorders& aro
     // run first writes them.
     block_.reset(static_cast<int32_t*>(std::calloc(static_cast<size_t>(bytes), 1)));
     if (!block_) return false;
+    advise_large_pages(block_.get(), static_cast<size_t>(bytes));
     height = rows;
     width = columns;
     borders = around;

@@ -31,14 +31,18 @@ enum class ChromaColumns { all, even };
 template <class Out, class Convert>
 void pack_chroma(const int32_t* origin, ptrdiff_t stride, int32_t w, int32_t h,
                  ChromaColumns columns, Out* out, Convert convert) {
-    const int64_t n = chroma_words(w, h);
-    for (int64_t i = 0; i < n; ++i) out[i] = Out{};
+    // Only an odd width leaves words that no column reaches.
+    if (w % 2 != 0)
+        for (int64_t i = 0, n = chroma_words(w, h); i < n; ++i) out[i] = Out{};
     const int32_t step = columns == ChromaColumns::even ? 2 : 1;
-    const int32_t end = columns == ChromaColumns::even ? w / 2 * 2 : w;
     for (int32_t j = 0; j < h; ++j) {
         const int32_t* row = origin + j * stride;
         Out* at = out + chroma_word(w, j, 0);
-        for (int32_t k = 0; k < end; k += step) at[k / 2] = convert(row[k]);
+        // Every column in order: the odd column of each pair replaces the
+        // even one, and an odd width's last column has no partner.
+        const int32_t first = step == 2 ? 0 : 1;
+        for (int32_t m = 0; m < w / 2; ++m) at[m] = convert(row[2 * m + first]);
+        if (step == 1 && w % 2 != 0) at[w / 2] = convert(row[w - 1]);
     }
 }
 

@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# End-to-end cost of veldax-gen on one thread against a byte-based
+# deinterlacer (ffmpeg's yadif, one thread) and against the write floor (cat
+# of veldax-gen's own output files into fresh files).
+#
+# Usage: bench/e2e.sh [VELDAX_GEN] [RUNS]
+#   VELDAX_GEN  the program (default build/veldax-gen), RUNS >= 5 (default 5)
+#   E2E_DIR     work folder (default: a fresh one under /tmp, removed at the end)
+#
+# Makes 20 frames of 1920x1080 yuv422p with ffmpeg, then alternates RUNS times:
+#   gen_y      veldax-gen bench/e2e_inter_422_1080.kvf -y seq.yuv
+#   yadif      ffmpeg -threads 1 -filter_threads 1 ... -vf yadif, same file
+#   floor      cat of gen_y's stimulus.dat, golden.dat, golden.yuv into fresh files
+#   gen_g10    veldax-gen bench/e2e_intra_422_1080.kvf -g 10
+# and prints the median wall time of each, the peak RSS of the veldax-gen runs,
+# and last `ratio_vs_yadif=X.XX ratio_vs_write_floor=Y.YY peak_rss_ratio=Z.ZZ`
+# (peak RSS of gen_y against the bytes its field, frame and motion buffers need).
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+gen=$(realpath "${1:-$here/../build/veldax-gen}")
+runs=${2:-5}
+(( runs >= 5 )) || { echo "RUNS must be at least 5" >&2; exit 1; }
+[[ -x $gen ]] || { echo "no program at $gen" >&2; exit 1; }
+command -v ffmpeg >/dev/null || { echo "ffmpeg is needed" >&2; exit 1; }
+[[ -x /usr/bin/time ]] || { echo "/usr/bin/time is needed" >&2; exit 1; }
+
+W=1920 H=1080 FRAMES=20
+if [[ -n ${E2E_DIR:-} ]]; then work=$E2E_DIR; mkdir -p "$work"; else
+    work=$(mktemp -d /tmp/veldax-e2e.XXXXXX); trap 'rm -rf "$work"' EXIT; fi
+mkdir -p "$work/gen_y" "$work/gen_g10" "$work/yadif" "$work/floor"
+seq_file=$work/seq.yuv
+ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi \
+    -i "testsrc2=size=${W}x${H}:rate=25" -frames:v $FRAMES -pix_fmt yuv422p \
+    -f rawvideo "$seq_file"
+
+inter_kvf=$here/e2e_inter_422_1080.kvf
+intra_kvf=$here/e2e_intra_422_1080.kvf
+outputs=(stimulus.dat golden.dat golden.yuv)
+
+now() { echo "${EPOCHREALTIME/,/.}"; }
+declare -A times
+rss_y=() rss_g=()
+
+# Runs "$@" in folder $2 under /usr/bin/time; appends the wall seconds to
+# times[$1], the CPU seconds (user + system) to cpu[$1], and leaves the peak
+# RSS (KiB) in $rss.  On a busy machine the CPU figures are the steadier ones.
+declare -A cpu
+timed() {
+    local name=$1 dir=$2; shift 2
+    local t0 t1 u s
+    t0=$(now)
+    (cd "$dir" && /usr/bin/time -f "%M %U %S" -o "$work/usage" "$@" >/dev/null)
+    t1=$(now)
+    times[$name]+="$(awk -v a="$t0" -v b="$t1" 'BEGIN{printf "%.4f", b-a}') "
+    read -r rss u s < "$work/usage"
+    cpu[$name]+="$(awk -v a="$u" -v b="$s" 'BEGIN{printf "%.2f", a+b}') "
+}
+
+for ((r = 1; r <= runs; ++r)); do
+    rm -f "$work"/gen_y/* ; timed gen_y "$work/gen_y" "$gen" "$inter_kvf" -y "$seq_file"
+    rss_y+=("$rss")
+    rm -f "$work"/yadif/*
+    timed yadif "$work/yadif" ffmpeg -nostdin -hide_banner -loglevel error -threads 1 \
+        -filter_threads 1 -f rawvideo -pix_fmt yuv422p -video_size ${W}x${H} -framerate 25 \
+        -i "$seq_file" -vf yadif -threads 1 -f rawvideo -y out.yuv
+    rm -f "$work"/floor/*
+    timed floor "$work/floor" sh -c 'for f in "$@"; do cat "../gen_y/$f" > "$f"; done' sh \
+        "${outputs[@]}"
+    rm -f "$work"/gen_g10/* ; timed gen_g10 "$work/gen_g10" "$gen" "$intra_kvf" -g 10
+    rss_g+=("$rss")
+done
+
+median() { tr ' ' '\n' | grep . | sort -g | awk '{v[NR]=$1} END{print (NR%2) ? v[(NR+1)/2] : (v[NR/2]+v[NR/2+1])/2}'; }
+max_of() { printf '%s\n' "$@" | sort -g | tail -1; }
+
+bytes_written=$(cat "${outputs[@]/#/$work/gen_y/}" | wc -c)
+# Field buffers (2 buffers x 3 planes, one row above and below, two columns
+# each side), golden frames (2 x 3) and one motion plane, 4 bytes a sample.
+buffer_bytes=$(( (2*3*(H+2)*(W+4) + 2*3*H*W + H*W) * 4 ))
+m_y=$(echo "${times[gen_y]}" | median)
+m_yadif=$(echo "${times[yadif]}" | median)
+m_floor=$(echo "${times[floor]}" | median)
+m_g=$(echo "${times[gen_g10]}" | median)
+peak_y=$(max_of "${rss_y[@]}")
+peak_g=$(max_of "${rss_g[@]}")
+yadif_bytes=$(stat -c %s "$work/yadif/out.yuv")
+
+for n in gen_y yadif floor gen_g10; do echo "runs $n: wall ${times[$n]}| cpu ${cpu[$n]}"; done
+echo "bytes: gen_y writes $bytes_written, yadif $yadif_bytes; buffers need $buffer_bytes"
+echo "peak RSS KiB: gen_y $peak_y, gen_g10 $peak_g"
+c_y=$(echo "${cpu[gen_y]}" | median)
+c_yadif=$(echo "${cpu[yadif]}" | median)
+c_floor=$(echo "${cpu[floor]}" | median)
+c_g=$(echo "${cpu[gen_g10]}" | median)
+echo "median_cpu_s gen_y=$c_y yadif=$c_yadif write_floor=$c_floor gen_g10=$c_g"
+awk -v y="$c_y" -v d="$c_yadif" -v f="$c_floor" \
+    'BEGIN{printf "cpu_ratio_vs_yadif=%.2f cpu_ratio_vs_write_floor=%.2f\n", y/d, y/f}'
+echo "median_s gen_y=$m_y yadif=$m_yadif write_floor=$m_floor gen_g10=$m_g"
+awk -v y="$m_y" -v d="$m_yadif" -v f="$m_floor" -v r="$peak_y" -v b="$buffer_bytes" \
+    'BEGIN{printf "ratio_vs_yadif=%.2f ratio_vs_write_floor=%.2f peak_rss_ratio=%.2f\n", y/d, y/f, r*1024/b}'
