@@ -159,6 +159,14 @@ void method_plane(benchmark::State& state, RowOperation op) {
     });
 }
 
+void bob_plane(benchmark::State& state, const KernelTable* k) {
+    const BenchModel& bm = plane_model();
+    const PixelPlane& c = bm.cur();
+    run_plane(state, bm, [&](int32_t j, int32_t* out) {
+        k->bob_row(c.row(j - 1), c.row(j + 1), out, kPlaneWidth);
+    });
+}
+
 void intra_plane(benchmark::State& state, const KernelTable* k) {
     const BenchModel& bm = plane_model();
     const PixelPlane& c = bm.cur();
@@ -183,12 +191,12 @@ int register_kernels() {
     benchmark::RegisterBenchmark("row/memcpy", memcpy_row);
     benchmark::RegisterBenchmark("plane/memcpy", memcpy_plane);
     benchmark::RegisterBenchmark("plane/weave", method_plane, weave_row);
-    benchmark::RegisterBenchmark("plane/bob", method_plane, bob_row);
     int32_t count = 0;
     const KernelVariant* variants = kernel_variants(&count);
     for (int32_t v = 0; v < count; ++v) {
         if (!variants[v].usable()) continue;
         const KernelTable* k = variants[v].table;
+        benchmark::RegisterBenchmark((std::string("plane/bob/") + k->name).c_str(), bob_plane, k);
         for (const std::string shape : {"row/", "plane/"}) {
             const bool row = shape == "row/";
             auto inter = row ? inter_row : inter_plane;

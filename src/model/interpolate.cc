@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "config/model.h"
-#include "model/kernels.h"
+#include "model/kernel_table.h"
 #include "model/methods.h"
 
 namespace veldax {
@@ -15,10 +15,7 @@ void weave_row(const RowInputs& in, const RowParams&, int32_t width, int32_t* ou
 }
 
 void bob_row(const RowInputs& in, const RowParams&, int32_t width, int32_t* out) {
-    const int32_t* __restrict up = in.up;
-    const int32_t* __restrict down = in.down;
-    int32_t* __restrict to = out;
-    for (int32_t j = 0; j < width; ++j) to[j] = rounded_up_mean(up[j], down[j]);
+    kernels().bob_row(in.up, in.down, out, width);
 }
 
 void DeinterlacerModel::interpolate_frame(int32_t buffer, int32_t parity, int32_t frame) {

@@ -23,8 +23,12 @@ using InterRowKernel = void (*)(const int32_t* up, const int32_t* mid, const int
                                 const int32_t* prev_down, int32_t* motion, int32_t* out,
                                 int32_t width, const RowParams& params);
 
+// Mean of the rows above and below with a half rounded up (bob).
+using BobRowKernel = void (*)(const int32_t* up, const int32_t* down, int32_t* out, int32_t width);
+
 struct KernelTable {
     const char* name;
+    BobRowKernel bob_row;
     IntraRowKernel intra_row;
     InterRowKernel inter_row_measuring;  // measures and stores the motion of each position
     InterRowKernel inter_row_reusing;    // takes the motion stored by plane 0

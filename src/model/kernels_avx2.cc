@@ -7,7 +7,7 @@
 
 namespace veldax {
 
-const KernelTable kAvx2Kernels = {"avx2", intra_row_kernel, inter_row_measuring_kernel,
+const KernelTable kAvx2Kernels = {"avx2", bob_row_kernel, intra_row_kernel, inter_row_measuring_kernel,
                                   inter_row_reusing_kernel};
 }  // namespace veldax
 

@@ -4,7 +4,7 @@
 
 namespace veldax {
 
-const KernelTable kPlainKernels = {"plain", intra_row_kernel, inter_row_measuring_kernel,
+const KernelTable kPlainKernels = {"plain", bob_row_kernel, intra_row_kernel, inter_row_measuring_kernel,
                                    inter_row_reusing_kernel};
 
 }  // namespace veldax

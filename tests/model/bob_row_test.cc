@@ -2,9 +2,11 @@
 // ends of the sample range and over random pairs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
+#include "model/kernel_table.h"
 #include "model/methods.h"
 
 namespace {
@@ -33,11 +35,22 @@ TEST(BobRow, MeanEqualsSixtyFourBitMean) {
         down.push_back(i % 2 ? static_cast<int32_t>(state) : static_cast<int32_t>(state >> 16));
         if (i % 2 == 0) up.back() = static_cast<int32_t>(static_cast<uint32_t>(up.back()) >> 16);
     }
+    const int32_t n = static_cast<int32_t>(up.size());
     std::vector<int32_t> out(up.size());
     const RowInputs in{up.data(), nullptr, down.data(), nullptr, nullptr, nullptr, nullptr, false};
-    bob_row(in, RowParams{}, static_cast<int32_t>(up.size()), out.data());
+    bob_row(in, RowParams{}, n, out.data());
     for (size_t i = 0; i < up.size(); ++i)
         ASSERT_EQ(out[i], wide_mean(up[i], down[i])) << up[i] << " " << down[i];
+    // Every kernel variant this processor runs.
+    int32_t count = 0;
+    const KernelVariant* variants = kernel_variants(&count);
+    for (int32_t v = 0; v < count; ++v) {
+        if (!variants[v].usable()) continue;
+        std::fill(out.begin(), out.end(), -7);
+        variants[v].table->bob_row(up.data(), down.data(), out.data(), n);
+        for (size_t i = 0; i < up.size(); ++i)
+            ASSERT_EQ(out[i], wide_mean(up[i], down[i])) << variants[v].table->name << " " << up[i];
+    }
 }
 
 }  // namespace
