@@ -9,6 +9,12 @@ bool always() { return true; }
 #ifdef VELDAX_HAVE_AVX2_KERNELS
 bool has_avx2() { return __builtin_cpu_supports("avx2"); }
 #endif
+#ifdef VELDAX_HAVE_AVX512_KERNELS
+bool has_avx512() {
+    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+           __builtin_cpu_supports("avx512vl");
+}
+#endif
 
 // Pointers, not copies: the table is complete before any code runs,
 // whatever order the files' objects are set up in.
@@ -17,13 +23,27 @@ const KernelVariant kVariants[] = {
 #ifdef VELDAX_HAVE_AVX2_KERNELS
     {&kAvx2Kernels, has_avx2},
 #endif
+#ifdef VELDAX_HAVE_AVX512_KERNELS
+    {&kAvx512Kernels, has_avx512},
+#endif
 };
 
-const KernelTable& best_usable() {
-    const KernelTable* best = kVariants[0].table;
-    for (const KernelVariant& v : kVariants)
-        if (v.usable()) best = v.table;
-    return *best;
+template <class Kernel>
+void take(Kernel& to, Kernel from) {
+    if (from) to = from;
+}
+
+KernelTable best_usable() {
+    KernelTable best = *kVariants[0].table;
+    for (const KernelVariant& v : kVariants) {
+        if (!v.usable()) continue;
+        best.name = v.table->name;
+        take(best.bob_row, v.table->bob_row);
+        take(best.intra_row, v.table->intra_row);
+        take(best.inter_row_measuring, v.table->inter_row_measuring);
+        take(best.inter_row_reusing, v.table->inter_row_reusing);
+    }
+    return best;
 }
 
 }  // namespace
@@ -34,7 +54,7 @@ const KernelVariant* kernel_variants(int32_t* count) {
 }
 
 const KernelTable& kernels() {
-    static const KernelTable& chosen = best_usable();
+    static const KernelTable chosen = best_usable();
     return chosen;
 }
 

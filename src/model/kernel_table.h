@@ -39,18 +39,21 @@ struct KernelVariant {
     bool (*usable)();  // true when this processor executes the variant
 };
 
-// Every variant built into the program, the plain one first.
+// Every variant built into the program, the plain one first.  A variant may
+// leave a kernel out (null) where an earlier one is faster.
 const KernelVariant* kernel_variants(int32_t* count);
 
-// The variant in use: the last usable one of kernel_variants, picked on the
-// first call.
+// The kernels in use, picked on the first call: each one from the last
+// usable variant of kernel_variants that has it.
 const KernelTable& kernels();
 
 // The tables of each instruction set (model/kernels_*.cc).
 extern const KernelTable kPlainKernels;
 #if defined(__x86_64__) && defined(__GNUC__)
 #define VELDAX_HAVE_AVX2_KERNELS 1
+#define VELDAX_HAVE_AVX512_KERNELS 1
 extern const KernelTable kAvx2Kernels;
+extern const KernelTable kAvx512Kernels;
 #endif
 
 }  // namespace veldax

@@ -45,7 +45,7 @@ TEST(BobRow, MeanEqualsSixtyFourBitMean) {
     int32_t count = 0;
     const KernelVariant* variants = kernel_variants(&count);
     for (int32_t v = 0; v < count; ++v) {
-        if (!variants[v].usable()) continue;
+        if (!variants[v].usable() || !variants[v].table->bob_row) continue;
         std::fill(out.begin(), out.end(), -7);
         variants[v].table->bob_row(up.data(), down.data(), out.data(), n);
         for (size_t i = 0; i < up.size(); ++i)
