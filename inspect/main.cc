@@ -6,6 +6,7 @@
 #include <string>
 
 #include "config/numbers.h"
+#include "config/warnings.h"
 #include "inspect.h"
 
 namespace {
@@ -57,6 +58,7 @@ bool read_number(const char* word, int64_t* out) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    veldax::set_warning_program("veldax-inspect");
     if (argc == 2 && (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h"))) {
         std::fputs(kUsage, stdout);
         return kSame;

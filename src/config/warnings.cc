@@ -9,8 +9,16 @@
 
 namespace veldax {
 
+namespace {
+
+const char* warning_program = "veldax-gen";
+
+}  // namespace
+
+void set_warning_program(const char* name) { warning_program = name; }
+
 void warn(const char* format, ...) {
-    std::fputs("veldax-gen: warning: ", stderr);
+    std::fprintf(stderr, "%s: warning: ", warning_program);
     va_list args;
     va_start(args, format);
     std::vfprintf(stderr, format, args);

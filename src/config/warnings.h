@@ -11,8 +11,11 @@
 
 namespace veldax {
 
-// "veldax-gen: warning: " and the formatted text, one line on standard error.
+// "<program>: warning: " and the formatted text, one line on standard error.
+// The program is veldax-gen unless another program that reads parameter
+// files names itself first.
 void warn(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void set_warning_program(const char* name);
 
 // Text for a message on one line: bytes outside printable ASCII, '"' and
 // '\' are shown as \xNN.
