@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "config/output_files.h"
 #include "inspect.h"
 
 namespace veldax::inspect {
@@ -45,7 +46,7 @@ bool check_length(const std::string& path, int64_t have, int64_t want) {
 int cmd_frames(const Options& o) {
     Run run;
     if (!load_run(o.run, &run)) return kBadInput;
-    const std::string path = !o.file.empty() ? o.file : o.stimulus ? "stimulus.dat" : "golden.dat";
+    const std::string path = !o.file.empty() ? o.file : o.stimulus ? kStimulusFile : kGoldenFile;
     std::vector<uint8_t> bytes;
     if (!read_bytes(path, &bytes)) return kBadInput;
     const FrameLayout& l = run.layout;
@@ -102,7 +103,7 @@ int cmd_compare(const Options& o) {
     }
     Run run;
     if (!load_run(o.run, &run)) return kBadInput;
-    const std::string golden_path = o.golden.empty() ? "golden.dat" : o.golden;
+    const std::string golden_path = o.golden.empty() ? std::string(kGoldenFile) : o.golden;
     Words golden, sim;
     if (!read_words(golden_path, WordFormat::binary, &golden)) return kBadInput;
     const int64_t want = golden_bytes(run);

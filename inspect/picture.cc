@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "config/output_files.h"
 #include "inspect.h"
 
 namespace veldax::inspect {
@@ -166,7 +167,7 @@ int cmd_png(const Options& o) {
     }
     Run run;
     if (!load_run(o.run, &run)) return kBadInput;
-    const std::string path = !o.file.empty() ? o.file : o.stimulus ? "stimulus.dat" : "golden.dat";
+    const std::string path = !o.file.empty() ? o.file : o.stimulus ? kStimulusFile : kGoldenFile;
     Words words;
     if (!read_words(path, WordFormat::detect, &words)) return kBadInput;
     FramePlanes frame;

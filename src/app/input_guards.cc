@@ -1,4 +1,5 @@
 #include "app/input_guards.h"
+#include "config/output_files.h"
 
 #include <sys/stat.h>
 
@@ -13,8 +14,6 @@ namespace veldax {
 
 namespace {
 
-const char* const kOutputNames[] = {"stimulus.dat", "golden.dat",  "golden.yuv",
-                                    "golden.bmp",   "params.v",    "veldax_head"};
 
 // True when path names the same existing file as name in the current folder.
 bool same_file(const std::string& path, const char* name) {
@@ -24,7 +23,7 @@ bool same_file(const std::string& path, const char* name) {
 }
 
 bool is_output(const std::string& path, const char* what) {
-    for (const char* name : kOutputNames) {
+    for (const char* name : kOutputFiles) {
         if (same_file(path, name)) {
             std::printf("%s file %s would be overwritten by %s\n", what, path.c_str(), name);
             return true;

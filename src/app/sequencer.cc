@@ -5,15 +5,13 @@
 
 #include "app/input_guards.h"
 #include "config/model.h"
+#include "config/output_files.h"
 #include "io/word_stream.h"
 
 namespace veldax {
 
 namespace {
 
-const char kStimulusName[] = "stimulus.dat";
-const char kGoldenName[] = "golden.dat";
-const char kGoldenYuvName[] = "golden.yuv";
 
 // True when the stream has no byte left.  A byte is peeked and put back, so
 // an empty file gives no frame and a file of N whole frames gives N.
@@ -117,7 +115,7 @@ Status run_yuv(DeinterlacerModel& m, FILE* stimulus, FILE* golden) {
         return Status::stimulus_read_failed;
     }
     check_sequence_length(in, m);
-    FILE* golden_yuv = std::fopen(kGoldenYuvName, "wb");
+    FILE* golden_yuv = std::fopen(kGoldenYuvFile, "wb");
     if (!golden_yuv) {
         std::fclose(in);
         return Status::output_write_failed;
@@ -139,9 +137,9 @@ Status run_yuv(DeinterlacerModel& m, FILE* stimulus, FILE* golden) {
 Status DeinterlacerModel::run_generation() {
     if (an_input_is_an_output(*this)) return Status::stimulus_read_failed;
 
-    FILE* stimulus = std::fopen(kStimulusName, "wb");
+    FILE* stimulus = std::fopen(kStimulusFile, "wb");
     if (!stimulus) return Status::stimulus_not_created;
-    FILE* golden = std::fopen(kGoldenName, "wb");
+    FILE* golden = std::fopen(kGoldenFile, "wb");
     if (!golden) {
         (void)close_stream(stimulus);
         return Status::golden_not_created;

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "config/model.h"
+#include "config/output_files.h"
 #include "emit/text_out.h"
 #include "io/word_stream.h"
 
@@ -11,7 +12,7 @@ namespace veldax {
 
 Status DeinterlacerModel::write_define_header() {
     TextOut out;
-    out.file = std::fopen("veldax_head", "w");
+    out.file = std::fopen(kHeaderFile, "w");
     if (!out.file) {
         std::printf("Can't generate veldax_head file\n");
         return Status::header_not_written;

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "config/model.h"
+#include "config/output_files.h"
 #include "emit/text_out.h"
 #include "io/word_stream.h"
 #include "model/methods.h"
@@ -81,7 +82,7 @@ Status DeinterlacerModel::write_params_file() {
     abus_width = ceil_log2(static_cast<int64_t>(top));
 
     TextOut out;
-    out.file = std::fopen("params.v", "w");
+    out.file = std::fopen(kParamsFile, "w");
     if (!out.file) return Status::params_not_written;
 
     auto parameter = [&](const BuildField& f) {

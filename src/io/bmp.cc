@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "config/model.h"
+#include "config/output_files.h"
 #include "config/warnings.h"
 #include "io/file_stimulus.h"
 #include "io/sample_count.h"
@@ -282,7 +283,7 @@ Status DeinterlacerModel::write_golden_bmp(int32_t buffer) {
     Scratch<unsigned char> row(static_cast<size_t>(stride));
     if (!row.ok()) return Status::output_write_failed;
 
-    FILE* out = std::fopen("golden.bmp", "wb");
+    FILE* out = std::fopen(kGoldenBmpFile, "wb");
     if (!out) return Status::output_write_failed;
 
     BmpHeader h = input;
