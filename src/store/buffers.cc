@@ -11,17 +11,6 @@ namespace veldax {
 
 namespace {
 
-// Memory the machine has, in bytes; 0 when it cannot be told.  A request
-// beyond it is refused up front: the kernel may promise more than it can
-// give, and the run would then be killed halfway through a field instead of
-// failing cleanly here.
-uint64_t physical_memory_bytes() {
-    const long pages = sysconf(_SC_PHYS_PAGES);
-    const long page_size = sysconf(_SC_PAGE_SIZE);
-    if (pages <= 0 || page_size <= 0) return 0;
-    return static_cast<uint64_t>(pages) * static_cast<uint64_t>(page_size);
-}
-
 // Asks for large pages under a block the run will write whole: one page
 // fault then maps 2 MiB instead of 4 KiB, and the first pass over a plane no
 // longer spends its time in faults.  Only advice; without it the block works
@@ -93,7 +82,7 @@ Status DeinterlacerModel::allocate_buffers() {
     const uint64_t field_bytes = sets * plane_bytes(frame_height, frame_width, field_pads);
     const uint64_t frame_plane = plane_bytes(active_height, active_width, PlaneBorders{});
     const uint64_t frame_bytes = sets * frame_plane;
-    const uint64_t available = tighter_limit(physical_memory_bytes(), process_memory_limit());
+    const uint64_t available = usable_memory_bytes();
 
     // Both limits are tested before anything is obtained, so a run that
     // cannot fit does not first take (and touch) the field buffers.

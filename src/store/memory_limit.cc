@@ -1,6 +1,7 @@
 #include "store/memory_limit.h"
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <cstdio>
@@ -98,6 +99,15 @@ uint64_t tighter_limit(uint64_t a, uint64_t b) {
     if (a == 0) return b;
     if (b == 0) return a;
     return a < b ? a : b;
+}
+
+uint64_t usable_memory_bytes() {
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long page_size = sysconf(_SC_PAGE_SIZE);
+    const uint64_t physical = pages > 0 && page_size > 0
+                                  ? static_cast<uint64_t>(pages) * static_cast<uint64_t>(page_size)
+                                  : 0;
+    return tighter_limit(physical, process_memory_limit());
 }
 
 uint64_t process_memory_limit() {

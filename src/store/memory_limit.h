@@ -33,4 +33,11 @@ uint64_t tighter_limit(uint64_t a, uint64_t b);
 // process; 0 when none is set.
 uint64_t process_memory_limit();
 
+// What a run may take: the smaller of the machine's memory and the
+// process's limits; 0 when nothing can be told.  A request beyond it is
+// refused up front: the kernel may promise more than it can give, and the
+// run would then be killed halfway through a field instead of failing
+// cleanly.
+uint64_t usable_memory_bytes();
+
 }  // namespace veldax
