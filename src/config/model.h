@@ -11,6 +11,7 @@
 
 #include "config/status.h"
 #include "io/bmp_picture.h"
+#include "io/random_source.h"
 #include "model/methods.h"
 #include "store/frame_layout.h"
 #include "store/pixel_plane.h"
@@ -117,6 +118,8 @@ struct DeinterlacerModel {
     int32_t seed = 1;
     // State of the synthetic stimulus's random source; 1 at the start of a run.
     uint32_t random_state = 1;
+    // Its draws scaled onto the sample range, one table for the run.
+    RandomScale random_scale;
 
     // ---- pixel buffers: [buffer_count][num_plane] planes ----
     PlaneSet field_store;     // frame_height x frame_width with the pads around

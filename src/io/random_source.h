@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <new>
 
 namespace veldax {
 
@@ -52,6 +54,33 @@ inline constexpr int32_t kRandomLanes = 8;
 inline void build_random_scale(int32_t* scale, int32_t max_value, int32_t min_value) {
     for (int32_t d = 0; d < kRandomDraws; ++d) scale[d] = random_sample_value(d, max_value, min_value);
 }
+
+// The scale table of a run, built on first use and kept while the sample
+// range stays the same (it is one per run), so no field rebuilds it.
+class RandomScale {
+public:
+    // The table for this range; null when its memory cannot be had.
+    const int32_t* table(int32_t max_value, int32_t min_value) {
+        if (!values_) {
+            values_.reset(new (std::nothrow) int32_t[kRandomDraws]);
+            if (!values_) return nullptr;
+            built_ = false;
+        }
+        if (!built_ || max_value != max_value_ || min_value != min_value_) {
+            build_random_scale(values_.get(), max_value, min_value);
+            max_value_ = max_value;
+            min_value_ = min_value;
+            built_ = true;
+        }
+        return values_.get();
+    }
+
+private:
+    std::unique_ptr<int32_t[]> values_;
+    int32_t max_value_ = 0;
+    int32_t min_value_ = 0;
+    bool built_ = false;
+};
 
 // Writes n samples scale[draw] into out, from the next n draws of state, and
 // leaves state where n calls of next_random_draw would.  The lanes step

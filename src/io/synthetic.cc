@@ -28,9 +28,8 @@ void ramp_row(int32_t i, int32_t p, int32_t j, int32_t max_value, int32_t* out, 
 Status DeinterlacerModel::fill_synthetic_field(FILE* stimulus, PixelPlane* planes, int32_t frame) {
     // 1. The whole configured field area, whatever the frame's own size; one
     //    draw per sample in plane, row, column order, scaled by one lookup.
-    Scratch<int32_t> scale(pattern_mode ? 0 : kRandomDraws);
-    if (!scale.ok()) return Status::output_write_failed;
-    if (!pattern_mode) build_random_scale(scale.get(), max_value, min_value);
+    const int32_t* scale = pattern_mode ? nullptr : random_scale.table(max_value, min_value);
+    if (!pattern_mode && !scale) return Status::output_write_failed;
     //    In 4:2:2 chroma each odd column then repeats the even column to its
     //    left.
     const int32_t w = frame_width;
@@ -41,7 +40,7 @@ Status DeinterlacerModel::fill_synthetic_field(FILE* stimulus, PixelPlane* plane
             if (pattern_mode)
                 ramp_row(frame, p, j, max_value, row, w);
             else
-                fill_random_samples(random_state, scale.get(), row, w);
+                fill_random_samples(random_state, scale, row, w);
             if (repeat_pairs)
                 for (int32_t k = 1; k < w; k += 2) row[k] = row[k - 1];
         }
