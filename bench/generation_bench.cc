@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "config/model.h"
+#include "core/record.h"
 
 namespace {
 
@@ -39,7 +39,6 @@ struct FieldModel {
     }
     ~FieldModel() {
         if (sink) std::fclose(sink);
-        m.release_buffers();
     }
     int64_t samples() const { return int64_t{m.frame_width} * m.frame_height * m.num_plane; }
 };

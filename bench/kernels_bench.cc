@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "config/model.h"
+#include "core/record.h"
 #include "model/kernel_table.h"
 #include "support/reference_kernels.h"
 

@@ -3,7 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "config/output_files.h"
+#include "core/output_files.h"
+#include "core/report.h"
 #include "inspect.h"
 
 namespace veldax::inspect {
@@ -45,7 +46,7 @@ bool check_length(const std::string& path, int64_t have, int64_t want) {
 
 int cmd_frames(const Options& o) {
     Run run;
-    if (!load_run(o.run, &run)) return kBadInput;
+    if (!load_run(o.words, &run)) return kBadInput;
     const std::string path = !o.file.empty() ? o.file : o.stimulus ? kStimulusFile : kGoldenFile;
     std::vector<uint8_t> bytes;
     if (!read_bytes(path, &bytes)) return kBadInput;
@@ -93,25 +94,24 @@ std::string where(const GoldenFrame& f, const FramePosition& p) {
 
 int cmd_compare(const Options& o) {
     if (o.sim.empty()) {
-        std::fprintf(stderr, "veldax-inspect compare: --sim DUMP is needed (options go before the parameter file)\n");
+        report_error("compare: --sim DUMP is needed (options go before the parameter file)");
         return kBadInput;
     }
     WordFormat format = WordFormat::detect;
     if (!parse_format(o.format, &format)) {
-        std::fprintf(stderr, "veldax-inspect compare: --format takes words or hex\n");
+        report_error("compare: --format takes words or hex");
         return kBadInput;
     }
     Run run;
-    if (!load_run(o.run, &run)) return kBadInput;
+    if (!load_run(o.words, &run)) return kBadInput;
     const std::string golden_path = o.golden.empty() ? std::string(kGoldenFile) : o.golden;
     Words golden, sim;
     if (!read_words(golden_path, WordFormat::binary, &golden)) return kBadInput;
     const int64_t want = golden_bytes(run);
     const int64_t have = 2 * static_cast<int64_t>(golden.values.size()) + (golden.odd_byte ? 1 : 0);
     if (have != want) {
-        std::fprintf(stderr,
-                     "veldax-inspect: %s: %" PRId64 " bytes, but the run writes %" PRId64
-                     ": not the golden data of this run\n",
+        report_error("%s: %" PRId64 " bytes, but the run writes %" PRId64
+                     ": not the golden data of this run",
                      golden_path.c_str(), have, want);
         return kBadInput;
     }
@@ -192,14 +192,14 @@ int cmd_compare(const Options& o) {
 
 int cmd_hex(const Options& o) {
     if (o.run.size() != 1) {
-        std::fprintf(stderr, "usage: veldax-inspect hex FILE\n");
+        report_error("usage: veldax-inspect hex FILE");
         return kBadInput;
     }
     Words words;
     if (!read_words(o.run[0], WordFormat::binary, &words)) return kBadInput;
     for (int32_t v : words.values) std::printf("%04x\n", v);
     if (words.odd_byte) {
-        std::fprintf(stderr, "veldax-inspect: %s: odd length, the last byte is half a word\n", o.run[0].c_str());
+        report_error("%s: odd length, the last byte is half a word", o.run[0].c_str());
         return kBadInput;
     }
     return kSame;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/run_mode.h"
 #include "store/frame_layout.h"
 
 namespace veldax::inspect {
@@ -15,6 +16,13 @@ namespace veldax::inspect {
 constexpr int kSame = 0;
 constexpr int kDifferent = 1;
 constexpr int kBadInput = 2;
+
+// The parameter file and the switch of a run, parsed by the generator's own
+// switch table.
+struct RunWords {
+    std::string kvf;
+    RunMode mode;
+};
 
 // The options of all subcommands; each uses the ones it names.
 struct Options {
@@ -29,8 +37,13 @@ struct Options {
     int32_t depth = 8;         // --depth
     bool stimulus = false;     // --stimulus
     bool rgb = false;          // --rgb
-    std::vector<std::string> run;  // CONFIG.kvf SWITCH [ARGS]
+    std::vector<std::string> run;  // CONFIG.kvf SWITCH [ARGS] (hex: FILE)
+    RunWords words;                // run, parsed
 };
+
+// Parses CONFIG.kvf SWITCH [ARGS]; prints the reason and returns false when
+// the words are refused.
+bool parse_run_words(const std::vector<std::string>& words, RunWords* out);
 
 // The shape of one run: its layout, sample range and input fields.
 struct Run {
@@ -41,9 +54,9 @@ struct Run {
     int64_t yuv_stray_words = 0;  // words of a cut-short planar YUV frame
 };
 
-// Reads CONFIG.kvf SWITCH [ARGS] as veldax-gen would; prints the reason and
-// returns false when they do not describe a generating run.
-bool load_run(const std::vector<std::string>& args, Run* run);
+// Reads the run's parameter file as veldax-gen would; prints the reason and
+// returns false when the words do not describe a generating run.
+bool load_run(const RunWords& words, Run* run);
 
 // Every golden frame of the run in file order.
 std::vector<GoldenFrame> golden_frames(const Run& run);

@@ -1,26 +1,30 @@
 // veldax-inspect: frames, compare, png and hex over the data files of a
 // veldax-gen run.
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
-#include "config/numbers.h"
-#include "config/warnings.h"
+#include "core/numbers.h"
+#include "app/switches.h"
+#include "core/report.h"
 #include "inspect.h"
 
 namespace {
 
 using namespace veldax::inspect;
 
-const char kUsage[] =
+const char kUsageHead[] =
     "usage: veldax-inspect COMMAND [OPTIONS] CONFIG.kvf SWITCH [ARGS]\n"
     "       veldax-inspect hex FILE\n"
     "\n"
     "CONFIG.kvf SWITCH [ARGS] are the parameter file and the switch with its\n"
-    "arguments exactly as given to veldax-gen (-g [N], -d [N], -l FILE, -b FILE,\n"
-    "-y SEQ [MAX]). Frames, fields, planes, rows and columns count from 0; a\n"
-    "4:2:2 chroma word k of a row is column 2k.\n"
+    "arguments exactly as given to veldax-gen:\n";
+
+const char kUsage[] =
+    "Frames, fields, planes, rows and columns count from 0; a 4:2:2 chroma word\n"
+    "k of a row is column 2k.\n"
     "\n"
     "  frames [--stimulus] [--file F]\n"
     "      one line per golden frame of F (golden.dat): frame, field, size index,\n"
@@ -40,9 +44,12 @@ const char kUsage[] =
     "\n"
     "Exit status: 0 identical or done, 1 different, 2 usage or input error.\n";
 
-int usage_error(const char* fmt, const char* arg) {
+__attribute__((format(printf, 1, 2))) int usage_error(const char* fmt, ...) {
     std::fprintf(stderr, "veldax-inspect: ");
-    std::fprintf(stderr, fmt, arg);
+    va_list args;
+    va_start(args, fmt);
+    std::vfprintf(stderr, fmt, args);
+    va_end(args);
     std::fprintf(stderr, "\nTry 'veldax-inspect --help'.\n");
     return kBadInput;
 }
@@ -58,8 +65,10 @@ bool read_number(const char* word, int64_t* out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    veldax::set_warning_program("veldax-inspect");
+    veldax::set_report_program("veldax-inspect", true);
     if (argc == 2 && (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h"))) {
+        std::fputs(kUsageHead, stdout);
+        std::fputs(veldax::switch_help(2).c_str(), stdout);
         std::fputs(kUsage, stdout);
         return kSame;
     }
@@ -98,6 +107,7 @@ int main(int argc, char** argv) {
         }
     }
     for (; i < argc; ++i) o.run.emplace_back(argv[i]);
+    if (cmd != "hex" && !parse_run_words(o.run, &o.words)) return kBadInput;
     if (cmd == "frames") return cmd_frames(o);
     if (cmd == "compare") return cmd_compare(o);
     if (cmd == "png") return cmd_png(o);

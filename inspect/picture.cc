@@ -8,7 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "config/output_files.h"
+#include "core/output_files.h"
+#include "core/report.h"
 #include "inspect.h"
 
 namespace veldax::inspect {
@@ -60,14 +61,14 @@ bool frame_of(const Run& run, const Words& words, bool stimulus, int64_t index, 
         });
     }
     if (start < 0) {
-        std::fprintf(stderr, "veldax-inspect: --frame %" PRId64 ": the run has %" PRId64 " %s\n", index, count,
+        report_error("--frame %" PRId64 ": the run has %" PRId64 " %s", index, count,
                      stimulus ? "fields" : "frames");
         return false;
     }
     int64_t words_needed = 0;
     for (const PlaneSpan& s : spans) words_needed += s.words;
     if (start + words_needed > static_cast<int64_t>(words.values.size())) {
-        std::fprintf(stderr, "veldax-inspect: %s ends before the end of %s %" PRId64 "\n", path.c_str(),
+        report_error("%s ends before the end of %s %" PRId64 "", path.c_str(),
                      stimulus ? "field" : "frame", index);
         return false;
     }
@@ -97,7 +98,7 @@ struct Picture {
 bool write_png(const std::string& path, const Picture& pic) {
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) {
-        std::fprintf(stderr, "veldax-inspect: %s: cannot create the file\n", path.c_str());
+        report_error("%s: cannot create the file", path.c_str());
         return false;
     }
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -130,7 +131,7 @@ bool write_png(const std::string& path, const Picture& pic) {
     }
     png_destroy_write_struct(png ? &png : nullptr, info ? &info : nullptr);
     if (std::fclose(f) != 0) ok = false;
-    if (!ok) std::fprintf(stderr, "veldax-inspect: %s: could not write the picture\n", path.c_str());
+    if (!ok) report_error("%s: could not write the picture", path.c_str());
     return ok;
 }
 
@@ -158,15 +159,15 @@ void to_rgb(double y, double cb, double cr, double rgb[3]) {
 
 int cmd_png(const Options& o) {
     if (o.frame < 0 || o.out.empty()) {
-        std::fprintf(stderr, "veldax-inspect png: --frame N and -o OUT.png are needed\n");
+        report_error("png: --frame N and -o OUT.png are needed");
         return kBadInput;
     }
     if (o.depth != 8 && o.depth != 16) {
-        std::fprintf(stderr, "veldax-inspect png: --depth takes 8 or 16\n");
+        report_error("png: --depth takes 8 or 16");
         return kBadInput;
     }
     Run run;
-    if (!load_run(o.run, &run)) return kBadInput;
+    if (!load_run(o.words, &run)) return kBadInput;
     const std::string path = !o.file.empty() ? o.file : o.stimulus ? kStimulusFile : kGoldenFile;
     Words words;
     if (!read_words(path, WordFormat::detect, &words)) return kBadInput;
@@ -237,7 +238,7 @@ int cmd_png(const Options& o) {
     if (o.rgb) {
         const bool colour = planes >= 3 && (run.layout.ycbcr422 || run.ycbcr444);
         if (!colour) {
-            std::fprintf(stderr, "veldax-inspect png: --rgb needs a 4:2:2 or 4:4:4 run of three planes\n");
+            report_error("png: --rgb needs a 4:2:2 or 4:4:4 run of three planes");
             return kBadInput;
         }
         pic.width = w;
@@ -267,7 +268,7 @@ int cmd_png(const Options& o) {
                         run.max_value, top, keep);
     }
     if (pic.width <= 0 || pic.height <= 0) {
-        std::fprintf(stderr, "veldax-inspect png: the frame is empty\n");
+        report_error("png: the frame is empty");
         return kBadInput;
     }
     return write_png(o.out, pic) ? kSame : kBadInput;

@@ -1,56 +1,67 @@
+// The shape of a run as veldax-gen would generate it, and where each word
+// of its data files lies.
 #include <cstdio>
 #include <memory>
 #include <new>
 #include <sys/stat.h>
 
-#include "config/model.h"
+#include "app/switches.h"
+#include "core/record.h"
+#include "core/report.h"
 #include "inspect.h"
 
 namespace veldax::inspect {
 
-bool load_run(const std::vector<std::string>& args, Run* run) {
-    if (args.empty()) {
-        std::fprintf(stderr, "veldax-inspect: the parameter file is missing\n");
+bool load_run(const RunWords& words, Run* run) {
+    if (words.kvf.empty()) {
+        report_error("the parameter file is missing");
+        return false;
+    }
+    if (!words.mode.generates()) {
+        report_error("after %s give the run's switch: %s", words.kvf.c_str(), switch_words().c_str());
         return false;
     }
     std::unique_ptr<DeinterlacerModel> m(new (std::nothrow) DeinterlacerModel);
     if (!m) {
-        std::fprintf(stderr, "veldax-inspect: not enough memory\n");
+        report_error("not enough memory");
         return false;
     }
-    m->init_defaults();
-    // The generator's own command line, program name first.
-    std::vector<std::string> words{"veldax-gen"};
-    words.insert(words.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& w : words) argv.push_back(w.data());
-    argv.push_back(nullptr);
-    if (m->parse_command_line(static_cast<int>(words.size()), argv.data()) != Status::ok) return false;
-    if (!m->generate_outputs) {
-        std::fprintf(stderr, "veldax-inspect: after %s give the run's switch: -g, -d, -l, -b or -y\n",
-                     args[0].c_str());
-        return false;
-    }
+    m->kvf_path = words.kvf;
+    m->set_run_mode(words.mode);
     if (m->read_parameter_file() != Status::ok) {
-        std::fprintf(stderr, "veldax-inspect: %s: not a parameter file veldax-gen accepts\n",
-                     args[0].c_str());
+        report_error("%s: not a parameter file veldax-gen accepts", words.kvf.c_str());
         return false;
     }
     run->layout = m->layout();
     run->max_value = m->max_value;
     run->ycbcr444 = m->ycbcr444 != 0;
     int64_t yuv_bytes = 0;
-    if (run->layout.source == StimulusSource::yuv) {
+    if (words.mode.source == StimulusSource::yuv) {
         // The fields a sequence gives follow from its length.
         struct stat st {};
-        if (stat(m->stimulus_path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) {
-            std::fprintf(stderr, "veldax-inspect: %s: cannot read the sequence\n", m->stimulus_path.c_str());
+        if (stat(words.mode.path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) {
+            report_error("%s: cannot read the sequence", words.mode.path.c_str());
             return false;
         }
         yuv_bytes = st.st_size;
-        run->yuv_stray_words = run->layout.yuv_stray_words(yuv_bytes, m->max_frames);
+        run->yuv_stray_words = run->layout.yuv_stray_words(yuv_bytes, words.mode.max_fields);
     }
-    run->fields = run->layout.run_fields(m->input_frames, m->max_frames, yuv_bytes);
+    run->fields = run->layout.run_fields(m->input_frames, words.mode.max_fields, yuv_bytes);
+    return true;
+}
+
+bool parse_run_words(const std::vector<std::string>& words, RunWords* out) {
+    *out = RunWords{};
+    if (words.empty()) return true;
+    out->kvf = words[0];
+    std::vector<const char*> rest;
+    for (size_t i = 1; i < words.size(); ++i) rest.push_back(words[i].c_str());
+    ParsedSwitch parsed;
+    if (parse_switch(out->kvf.c_str(), static_cast<int32_t>(rest.size()), rest.data(), &parsed) !=
+        Status::ok)
+        return false;
+    for (const std::string& line : parsed.warnings) warn("%s", line.c_str());
+    out->mode = parsed.mode;
     return true;
 }
 
@@ -76,155 +87,6 @@ FramePosition golden_position(const Run& run, const GoldenFrame& frame, int64_t 
     const PlaneWord pw = run.layout.golden_plane_word(frame.size_index, word);
     const SamplePosition at = span_position(run.layout.golden_plane(pw.plane, frame.size_index), pw.word);
     return {pw.plane, at.row, at.col};
-}
-
-bool read_bytes(const std::string& path, std::vector<uint8_t>* out) {
-    struct stat st {};
-    if (stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) {
-        std::fprintf(stderr, "veldax-inspect: %s: cannot read the file\n", path.c_str());
-        return false;
-    }
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        std::fprintf(stderr, "veldax-inspect: %s: cannot read the file\n", path.c_str());
-        return false;
-    }
-    out->clear();
-    uint8_t buf[1 << 16];
-    size_t n = 0;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out->insert(out->end(), buf, buf + n);
-    const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) std::fprintf(stderr, "veldax-inspect: %s: read error\n", path.c_str());
-    return !failed;
-}
-
-bool parse_format(const std::string& name, WordFormat* format) {
-    if (name.empty()) *format = WordFormat::detect;
-    else if (name == "words") *format = WordFormat::binary;
-    else if (name == "hex") *format = WordFormat::text;
-    else return false;
-    return true;
-}
-
-bool looks_like_text(const uint8_t* data, size_t size) {
-    // Binary words of samples up to 8 bits hold zero bytes; a text dump holds
-    // only printable characters and line ends, and at least one line end.
-    bool line_end = false;
-    for (size_t i = 0; i < size; ++i) {
-        const uint8_t c = data[i];
-        if (c == '\n') line_end = true;
-        else if (c != '\r' && c != '\t' && (c < 0x20 || c > 0x7e)) return false;
-    }
-    return line_end || size == 0;
-}
-
-namespace {
-
-int hex_digit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-// One token of a text dump: hexadecimal digits and '_'; any x or z digit
-// makes the value unknown (-1).  Returns false for other characters or
-// values past 16 bits.
-bool parse_token(const std::string& t, int64_t* value) {
-    size_t i = (t.size() > 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X')) ? 2 : 0;
-    int64_t v = 0;
-    bool unknown = false;
-    bool digits = false;
-    for (; i < t.size(); ++i) {
-        const char c = t[i];
-        if (c == '_') continue;
-        if (c == 'x' || c == 'X' || c == 'z' || c == 'Z' || c == '?') {
-            unknown = digits = true;
-            continue;
-        }
-        const int d = hex_digit(c);
-        if (d < 0) return false;
-        digits = true;
-        v = v * 16 + d;
-        if (v > 0xFFFFFFFFLL) return false;
-    }
-    if (!digits) return false;
-    *value = unknown ? -1 : v;
-    return true;
-}
-
-}  // namespace
-
-bool parse_text_words(const uint8_t* data, size_t size, std::vector<int32_t>* out,
-                      std::string* error, int64_t* line) {
-    out->clear();
-    int64_t at = 0;  // word the next value goes to
-    *line = 0;
-    size_t pos = 0;
-    while (pos < size) {
-        ++*line;
-        size_t end = pos;
-        while (end < size && data[end] != '\n') ++end;
-        std::string text(reinterpret_cast<const char*>(data) + pos, end - pos);
-        pos = end + 1;
-        if (const size_t c = text.find("//"); c != std::string::npos) text.resize(c);
-        size_t i = 0;
-        while (i < text.size()) {
-            while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r')) ++i;
-            size_t j = i;
-            while (j < text.size() && text[j] != ' ' && text[j] != '\t' && text[j] != '\r') ++j;
-            if (j == i) break;
-            std::string token = text.substr(i, j - i);
-            i = j;
-            int64_t v = 0;
-            if (token[0] == '@') {
-                // $writememh address: the next value goes to that word.
-                if (!parse_token(token.substr(1), &v) || v < 0) {
-                    *error = "bad address " + token;
-                    return false;
-                }
-                at = v;
-                continue;
-            }
-            if (!parse_token(token, &v)) {
-                *error = "not a hexadecimal value: " + token;
-                return false;
-            }
-            if (v > 0xFFFF) {
-                *error = "value " + token + " is wider than 16 bits";
-                return false;
-            }
-            if (at >= static_cast<int64_t>(out->size())) out->resize(static_cast<size_t>(at) + 1, -1);
-            (*out)[static_cast<size_t>(at)] = static_cast<int32_t>(v);
-            ++at;
-        }
-    }
-    return true;
-}
-
-bool read_words(const std::string& path, WordFormat format, Words* out) {
-    std::vector<uint8_t> bytes;
-    if (!read_bytes(path, &bytes)) return false;
-    if (format == WordFormat::detect)
-        format = looks_like_text(bytes.data(), bytes.size()) ? WordFormat::text : WordFormat::binary;
-    out->text = format == WordFormat::text;
-    out->odd_byte = false;
-    if (out->text) {
-        std::string error;
-        int64_t line = 0;
-        if (!parse_text_words(bytes.data(), bytes.size(), &out->values, &error, &line)) {
-            std::fprintf(stderr, "veldax-inspect: %s line %lld: %s\n", path.c_str(),
-                         static_cast<long long>(line), error.c_str());
-            return false;
-        }
-        return true;
-    }
-    out->odd_byte = bytes.size() % 2 != 0;
-    out->values.resize(bytes.size() / 2);
-    for (size_t i = 0; i < out->values.size(); ++i)
-        out->values[i] = bytes[2 * i] | bytes[2 * i + 1] << 8;
-    return true;
 }
 
 }  // namespace veldax::inspect

@@ -2,7 +2,10 @@
 // command line did not do as probably meant.
 #pragma once
 
-#include "config/model.h"
+#include <cstdio>
+#include <string>
+
+#include "core/record.h"
 
 namespace veldax {
 
@@ -10,11 +13,6 @@ namespace veldax {
 // stimulus input is one of the files the run writes: creating that would
 // destroy the input.
 bool an_input_is_an_output(const DeinterlacerModel& m);
-
-// Warnings on standard error for a command line that is taken but probably
-// not meant: an unknown switch, a field count below 3 or not a number, and
-// words that nothing reads.
-void check_command_line(int argc, char** argv);
 
 // True when path names a FIFO: opening one to test it would take the data
 // its writer sends for the real read.

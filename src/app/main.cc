@@ -1,3 +1,3 @@
-#include "config/model.h"
+#include "app/driver.h"
 
 int main(int argc, char** argv) { return veldax::veldax_main(argc, argv); }

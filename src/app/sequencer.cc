@@ -3,15 +3,16 @@
 // sequence) and turns each into one or more golden frames.
 #include <cstdio>
 
+#include "core/report.h"
 #include "app/input_guards.h"
-#include "config/model.h"
-#include "config/output_files.h"
+#include "core/record.h"
+#include "store/frame_layout.h"
+#include "core/output_files.h"
 #include "io/word_stream.h"
 
 namespace veldax {
 
 namespace {
-
 
 // True when the stream has no byte left.  A byte is peeked and put back, so
 // an empty file gives no frame and a file of N whole frames gives N.
@@ -29,14 +30,17 @@ bool count_frame(int32_t& counter) {
 }
 
 // The golden frames of input field n, held in buffer b: each is
-// interpolated with its parity, appended to "golden.dat" with the sizes of
-// its size index (and to "golden.yuv" when given) and counted.
+// interpolated with its parity, written as "golden.bmp" for a BMP picture,
+// appended to "golden.dat" with the sizes of its size index (and to
+// "golden.yuv" when given) and counted.
 Status golden_frames(DeinterlacerModel& m, FILE* golden, FILE* golden_yuv, int32_t b,
                      int32_t n) {
     GoldenFrame frames[kMaxFramesPerField];
     const int32_t count = m.layout().frames_of_field(n, frames);
     for (int32_t k = 0; k < count; ++k) {
         m.interpolate_frame(b, frames[k].parity, frames[k].model_frame);
+        if (m.run.source == StimulusSource::bmp && m.write_golden_bmp(b) != Status::ok)
+            return Status::output_write_failed;
         if (m.write_golden_frame(golden, b, frames[k].size_index) != Status::ok)
             return Status::output_write_failed;
         if (golden_yuv && m.write_golden_yuv(golden_yuv, b) != Status::ok)
@@ -62,24 +66,23 @@ Status run_synthetic(DeinterlacerModel& m, FILE* stimulus, FILE* golden) {
     return Status::ok;
 }
 
-// Text or BMP picture into buffer 1; one golden frame, whatever fconvert says.
+// Text or BMP picture into buffer 1; one golden frame (the layout gives a
+// picture one, whatever fconvert says).
 Status run_single_picture(DeinterlacerModel& m, FILE* stimulus, FILE* golden) {
     PixelPlane* planes = m.field_store[1];
-    const Status read = m.bmp_input ? m.read_bmp_stimulus(stimulus, planes)
-                                    : m.read_text_stimulus(stimulus, planes);
+    const Status read = m.run.source == StimulusSource::bmp
+                            ? m.read_bmp_stimulus(stimulus, planes)
+                            : m.read_text_stimulus(stimulus, planes);
     // The reader has named the file; nothing more is produced from a picture
     // that was not read.
     if (read != Status::ok) return read;
     m.fill_borders(planes, 0);
-    m.interpolate_frame(1, m.initfield, 0);
-    if (m.bmp_input && m.write_golden_bmp(1) != Status::ok) return Status::output_write_failed;
-    if (m.write_golden_frame(golden, 1, 0) != Status::ok) return Status::output_write_failed;
+    if (const Status s = golden_frames(m, golden, nullptr, 1, 0); s != Status::ok) return s;
     m.input_frames = 1;
-    m.output_frames = 1;
     return Status::ok;
 }
 
-// The fields of a planar YUV file, up to max_frames (at least one read).
+// The fields of a planar YUV file, up to the field limit (at least one read).
 Status yuv_fields(DeinterlacerModel& m, FILE* in, FILE* stimulus, FILE* golden,
                   FILE* golden_yuv) {
     if (at_end(in)) return Status::ok;
@@ -101,7 +104,7 @@ Status yuv_fields(DeinterlacerModel& m, FILE* in, FILE* stimulus, FILE* golden,
         case YuvFrame::read_failed:
             return Status::stimulus_read_failed;
         }
-        if (m.input_frames >= m.max_frames) return Status::ok;
+        if (m.input_frames >= m.run.max_fields) return Status::ok;
         if (at_end(in)) return Status::ok;
     }
 }
@@ -109,9 +112,9 @@ Status yuv_fields(DeinterlacerModel& m, FILE* in, FILE* stimulus, FILE* golden,
 Status run_yuv(DeinterlacerModel& m, FILE* stimulus, FILE* golden) {
     m.input_frames = 0;
     m.output_frames = 0;
-    FILE* in = std::fopen(m.stimulus_path.c_str(), "rb");
+    FILE* in = std::fopen(m.run.path.c_str(), "rb");
     if (!in) {
-        std::printf("Can't open %s for read\n", m.stimulus_path.c_str());
+        report_error("Can't open %s for read", m.run.path.c_str());
         return Status::stimulus_read_failed;
     }
     check_sequence_length(in, m);
@@ -124,7 +127,7 @@ Status run_yuv(DeinterlacerModel& m, FILE* stimulus, FILE* golden) {
     // The end-of-file test also stops at a read error; that must not pass for
     // the end of the sequence.
     if (std::ferror(in) && (result == Status::ok || result == Status::stimulus_read_failed)) {
-        std::printf("Can't read %s\n", m.stimulus_path.c_str());
+        report_error("Can't read %s", m.run.path.c_str());
         result = Status::stimulus_read_failed;
     }
     std::fclose(in);
@@ -135,7 +138,7 @@ Status run_yuv(DeinterlacerModel& m, FILE* stimulus, FILE* golden) {
 }  // namespace
 
 Status DeinterlacerModel::run_generation() {
-    if (an_input_is_an_output(*this)) return Status::stimulus_read_failed;
+    if (an_input_is_an_output(*this)) return Status::input_is_output;
 
     FILE* stimulus = std::fopen(kStimulusFile, "wb");
     if (!stimulus) return Status::stimulus_not_created;
@@ -148,13 +151,22 @@ Status DeinterlacerModel::run_generation() {
     method_now = dmethod;
     random_state = 1;
 
-    Status result;
-    if (!file_input)
+    Status result = Status::ok;
+    switch (run.source) {
+    case StimulusSource::none:
+        break;
+    case StimulusSource::ramp:
+    case StimulusSource::random:
         result = run_synthetic(*this, stimulus, golden);
-    else if (yuv_input)
-        result = run_yuv(*this, stimulus, golden);
-    else
+        break;
+    case StimulusSource::text:
+    case StimulusSource::bmp:
         result = run_single_picture(*this, stimulus, golden);
+        break;
+    case StimulusSource::yuv:
+        result = run_yuv(*this, stimulus, golden);
+        break;
+    }
 
     // Both are closed whatever happened; a failed close loses data too.
     const bool stimulus_closed = close_stream(stimulus);

@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "config/model.h"
+#include "core/record.h"
 
 namespace veldax {
 
@@ -53,14 +53,6 @@ void DeinterlacerModel::derive_configuration() {
     complete_thresholds(th0_table, interth0, dynamic);
     complete_thresholds(th1_table, interth1, dynamic);
     complete_thresholds(th2_table, interth2, dynamic);
-
-    for (int32_t i = 3; i < kFrameTableSize; ++i) {
-        frmw[i] = frmw[2];
-        frmh[i] = frmh[2];
-        th0_table[i] = th0_table[2];
-        th1_table[i] = th1_table[2];
-        th2_table[i] = th2_table[2];
-    }
 }
 
 

@@ -17,7 +17,6 @@ const FamilyRow kFamilyRows[] = {
     {"hv7g00", "quorvixzo", "ZO"},
 };
 
-const int32_t kFamilyRowCount = static_cast<int32_t>(sizeof(kFamilyRows) / sizeof(kFamilyRows[0]));
 
 const char* family_code_for(std::string_view text) {
     for (const FamilyRow& row : kFamilyRows) {

@@ -17,7 +17,6 @@ struct FamilyRow {
 // The rows in test order: a longer code or name comes before every shorter
 // one it contains, so each row is reachable by its own code and name.
 extern const FamilyRow kFamilyRows[];
-extern const int32_t kFamilyRowCount;
 
 // Code used when no row matches (and when the file has no "Family=" line).
 inline constexpr const char* kFallbackFamily = "KAP2";

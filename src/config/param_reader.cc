@@ -17,9 +17,10 @@
 #include <string>
 #include <string_view>
 
+#include "core/report.h"
 #include "config/family_table.h"
-#include "config/model.h"
-#include "config/numbers.h"
+#include "core/record.h"
+#include "core/numbers.h"
 #include "config/warnings.h"
 #include "model/methods.h"
 
@@ -140,7 +141,7 @@ struct LineContext {
 };
 
 void report_overflow(const LineContext& where, const char* key, std::string_view digits) {
-    std::printf("%s line %" PRId64 ": %s value %.*s does not fit in 32 bits\n", where.path,
+    report_error("%s line %" PRId64 ": %s value %.*s does not fit in 32 bits", where.path,
                 where.line_no, key, static_cast<int>(digits.size()), digits.data());
 }
 
@@ -159,13 +160,7 @@ bool read_number(std::string_view value, const char* key, const LineContext& whe
     return true;
 }
 
-bool is_hex(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
-
-int hex_digit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return c - 'A' + 10;
-}
+bool is_hex(char c) { return hex_digit_value(c) >= 0; }
 
 // Hexadecimal as "%x" reads it: optional white space, an optional 0x or 0X,
 // then hex digits.  Without a digit *out is left as it is.  False (after one
@@ -182,7 +177,7 @@ bool read_hex(std::string_view value, const LineContext& where, uint64_t* out) {
     bool too_wide = false;
     for (; i < value.size() && is_hex(value[i]); ++i) {
         if (v > 0x0FFFFFFFu) too_wide = true;  // another digit would pass 32 bits
-        if (!too_wide) v = (v << 4) | static_cast<uint64_t>(hex_digit(value[i]));
+        if (!too_wide) v = (v << 4) | static_cast<uint64_t>(hex_digit_value(value[i]));
     }
     if (i == digits_start) return true;  // no digit: the value stays
     if (too_wide) {
@@ -267,7 +262,7 @@ Status DeinterlacerModel::read_parameter_file() {
 
     FILE* f = std::fopen(kvf_path.c_str(), "rb");
     if (!f) {
-        std::printf("Can't open %s for read\n", kvf_path.c_str());
+        report_error("Can't open %s for read", kvf_path.c_str());
         return Status::parameters_refused;
     }
 
@@ -280,7 +275,7 @@ Status DeinterlacerModel::read_parameter_file() {
     int64_t bytes_read = 0;
     while (!refused && (c = std::getc(f)) != EOF) {
         if (++bytes_read > kMaxFileBytes) {
-            std::printf("%s: longer than %" PRId64 " bytes, too long for a parameter file\n",
+            report_error("%s: longer than %" PRId64 " bytes, too long for a parameter file",
                         kvf_path.c_str(), kMaxFileBytes);
             refused = true;
             break;
@@ -302,7 +297,7 @@ Status DeinterlacerModel::read_parameter_file() {
     const bool read_error = !refused && std::ferror(f);
     std::fclose(f);
     if (read_error) {
-        std::printf("%s: read error\n", kvf_path.c_str());
+        report_error("%s: read error", kvf_path.c_str());
         return Status::parameters_refused;
     }
     if (refused) return Status::parameters_refused;

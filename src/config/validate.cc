@@ -5,7 +5,8 @@
 #include <cstdio>
 #include <limits>
 
-#include "config/model.h"
+#include "core/report.h"
+#include "core/record.h"
 
 namespace veldax {
 
@@ -28,19 +29,19 @@ Status DeinterlacerModel::validate_configuration() {
     };
     for (const auto& field : at_least_one) {
         if (field.value < 1) {
-            std::printf("%s: %s = %d is below 1\n", where, field.key, field.value);
+            report_error("%s: %s = %d is below 1", where, field.key, field.value);
             return Status::parameters_refused;
         }
     }
 
     // Samples travel as 16-bit words.
     if (dwidth < 1 || dwidth > 16) {
-        std::printf("%s: dwidth = %d is outside 1..16\n", where, dwidth);
+        report_error("%s: dwidth = %d is outside 1..16", where, dwidth);
         return Status::parameters_refused;
     }
 
     if (ycbcr422 && num_plane < 3) {
-        std::printf("%s: ycbcr422 = 1 needs num_plane >= 3, num_plane = %d\n", where, num_plane);
+        report_error("%s: ycbcr422 = 1 needs num_plane >= 3, num_plane = %d", where, num_plane);
         return Status::parameters_refused;
     }
 
@@ -53,9 +54,9 @@ Status DeinterlacerModel::validate_configuration() {
         const bool positive = (half_request >= 1 && per_word >= 1) ||
                               (half_request <= -1 && per_word <= -1);
         if (!positive) {
-            std::printf(
+            report_error(
                 "%s: (burst_count*burst_length)/2 * (dbus_width/dwidth) must be at least 1 "
-                "(burst_count = %d, burst_length = %d, dbus_width = %d, dwidth = %d)\n",
+                "(burst_count = %d, burst_length = %d, dbus_width = %d, dwidth = %d)",
                 where, burst_count, burst_length, dbus_width, dwidth);
             return Status::parameters_refused;
         }
@@ -77,7 +78,7 @@ Status DeinterlacerModel::validate_configuration() {
         for (const auto& s : sizes) {
             for (int32_t k = 0; k < 3; ++k) {
                 if (s.table[k] >= 0 && s.table[k] > s.full - 1) {
-                    std::printf("%s: %s_%d = %d exceeds %s - 1 = %d\n", where, s.key, k,
+                    report_error("%s: %s_%d = %d exceeds %s - 1 = %d", where, s.key, k,
                                 s.table[k], s.full_key, s.full - 1);
                     return Status::parameters_refused;
                 }
@@ -89,34 +90,34 @@ Status DeinterlacerModel::validate_configuration() {
     // are at least 1 here, so each product is tested before the next factor.
     const int64_t padded_h = int64_t{frame_height} + 2;
     if (padded_h > kInt32Max) {
-        std::printf("%s: frame_height = %d gives padded_height %" PRId64 ", beyond %" PRId64 "\n",
+        report_error("%s: frame_height = %d gives padded_height %" PRId64 ", beyond %" PRId64 "",
                     where, frame_height, padded_h, kInt32Max);
         return Status::parameters_refused;
     }
     const int64_t padded_w = int64_t{frame_width} + 2 * int64_t{window_width / 2};
     if (padded_w > kInt32Max) {
-        std::printf("%s: frame_width = %d gives padded_width %" PRId64 ", beyond %" PRId64 "\n",
+        report_error("%s: frame_width = %d gives padded_width %" PRId64 ", beyond %" PRId64 "",
                     where, frame_width, padded_w, kInt32Max);
         return Status::parameters_refused;
     }
     const int64_t area = int64_t{frame_width} * frame_height;  // < 2^62
     const int64_t planes_width = int64_t{num_plane} * frame_width;
     if (planes_width > kInt32Max || planes_width * frame_height > kInt32Max) {
-        std::printf("%s: num_plane*frame_width*frame_height = %d*%d*%d exceeds %" PRId64 "\n",
+        report_error("%s: num_plane*frame_width*frame_height = %d*%d*%d exceeds %" PRId64 "",
                     where, num_plane, frame_width, frame_height, kInt32Max);
         return Status::parameters_refused;
     }
     if (2 * area > kInt32Max) {
-        std::printf("%s: 2*frame_width*frame_height = 2*%d*%d exceeds %" PRId64 "\n", where,
+        report_error("%s: 2*frame_width*frame_height = 2*%d*%d exceeds %" PRId64 "", where,
                     frame_width, frame_height, kInt32Max);
         return Status::parameters_refused;
     }
 
     if (!compute_mem_depth()) {
-        std::printf(
+        report_error(
             "%s: the frame memory depth for frame_width = %d, frame_height = %d, num_plane = %d, "
             "dwidth = %d, dbus_width = %d, burst_count = %d, burst_length = %d exceeds %" PRId64
-            "\n",
+            "",
             where, frame_width, frame_height, num_plane, dwidth, dbus_width, burst_count,
             burst_length, kInt32Max);
         return Status::parameters_refused;

@@ -2,44 +2,12 @@
 
 #include <cctype>
 #include <cinttypes>
-#include <cstdarg>
 #include <cstdio>
 
+#include "core/report.h"
 #include "model/methods.h"
 
 namespace veldax {
-
-namespace {
-
-const char* warning_program = "veldax-gen";
-
-}  // namespace
-
-void set_warning_program(const char* name) { warning_program = name; }
-
-void warn(const char* format, ...) {
-    std::fprintf(stderr, "%s: warning: ", warning_program);
-    va_list args;
-    va_start(args, format);
-    std::vfprintf(stderr, format, args);
-    va_end(args);
-    std::fputc('\n', stderr);
-}
-
-std::string printable(const char* text, size_t len) {
-    std::string s;
-    for (size_t i = 0; i < len; ++i) {
-        const unsigned char ch = static_cast<unsigned char>(text[i]);
-        if (ch >= 0x20 && ch < 0x7F && ch != '"' && ch != '\\') {
-            s += static_cast<char>(ch);
-        } else {
-            char esc[8];
-            std::snprintf(esc, sizeof(esc), "\\x%02X", ch);
-            s += esc;
-        }
-    }
-    return s;
-}
 
 namespace {
 
@@ -57,8 +25,8 @@ bool module_name_is_safe(std::string_view name, const char* path, int64_t line) 
     for (const char c : name) {
         const unsigned char ch = static_cast<unsigned char>(c);
         if (ch < 0x20 || ch == 0x7F || c == '"' || c == '\\') {
-            std::printf("%s line %" PRId64
-                        ": ModuleName \"%s\" holds a control character, '\"' or '\\'\n",
+            report_error("%s line %" PRId64
+                        ": ModuleName \"%s\" holds a control character, '\"' or '\\'",
                         path, line, printable(name).c_str());
             return false;
         }

@@ -9,18 +9,9 @@
 #include <string>
 #include <string_view>
 
+#include "core/report.h"
+
 namespace veldax {
-
-// "<program>: warning: " and the formatted text, one line on standard error.
-// The program is veldax-gen unless another program that reads parameter
-// files names itself first.
-void warn(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void set_warning_program(const char* name);
-
-// Text for a message on one line: bytes outside printable ASCII, '"' and
-// '\' are shown as \xNN.
-std::string printable(const char* text, size_t len);
-inline std::string printable(std::string_view text) { return printable(text.data(), text.size()); }
 
 // The value text of a key as read, without the line end and surrounding
 // blanks.

@@ -1,6 +1,7 @@
 #include "emit/build_fields.h"
 
-#include "config/model.h"
+#include "core/numbers.h"
+#include "core/record.h"
 #include "model/methods.h"
 
 namespace veldax {

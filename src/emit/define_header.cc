@@ -3,8 +3,9 @@
 // the device and the data files of this instance.
 #include <cstdio>
 
-#include "config/model.h"
-#include "config/output_files.h"
+#include "core/report.h"
+#include "core/record.h"
+#include "core/output_files.h"
 #include "emit/text_out.h"
 #include "io/word_stream.h"
 
@@ -14,7 +15,7 @@ Status DeinterlacerModel::write_define_header() {
     TextOut out;
     out.file = std::fopen(kHeaderFile, "w");
     if (!out.file) {
-        std::printf("Can't generate veldax_head file\n");
+        report_error("Can't generate veldax_head file");
         return Status::header_not_written;
     }
 
@@ -43,7 +44,7 @@ Status DeinterlacerModel::write_define_header() {
 
     const bool closed = close_stream(out.file);
     if (!out.ok || !closed) {
-        std::printf("Can't generate veldax_head file\n");
+        report_error("Can't generate veldax_head file");
         return Status::header_not_written;
     }
     return Status::ok;

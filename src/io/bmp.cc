@@ -6,9 +6,9 @@
 #include <memory>
 #include <utility>
 
-#include "config/model.h"
-#include "config/output_files.h"
-#include "config/warnings.h"
+#include "core/record.h"
+#include "core/output_files.h"
+#include "core/report.h"
 #include "io/file_stimulus.h"
 #include "io/sample_count.h"
 #include "io/word_stream.h"
@@ -162,16 +162,16 @@ const char* header_fault(const BmpHeader& h, char* why, size_t size) {
 }  // namespace
 
 Status DeinterlacerModel::read_bmp_stimulus(FILE* stimulus, PixelPlane* planes) {
-    const char* path = stimulus_path.c_str();
+    const char* path = run.path.c_str();
     bmp_picture.clear();
     FILE* in = std::fopen(path, "rb");
     if (!in) {
-        std::printf("Can't open %s for read\n", path);
+        report_error("Can't open %s for read", path);
         return Status::stimulus_read_failed;
     }
     // Every refusal below names the file and why, then closes it.
     auto refuse = [in](const char* format, auto... args) {
-        std::printf(format, args...);
+        report_error(format, args...);
         std::fclose(in);
         return Status::stimulus_read_failed;
     };
@@ -179,11 +179,11 @@ Status DeinterlacerModel::read_bmp_stimulus(FILE* stimulus, PixelPlane* planes) 
     unsigned char raw[kHeaderBytes];
     const size_t got = std::fread(raw, 1, kHeaderBytes, in);
     if (got < kHeaderBytes)
-        return refuse("%s: file of %zu bytes is too short for a BMP header\n", path, got);
+        return refuse("%s: file of %zu bytes is too short for a BMP header", path, got);
     BmpHeader h = parse_header(raw);
     char why[160];
     if (const char* fault = header_fault(h, why, sizeof(why)))
-        return refuse("%s: %s\n", path, fault);
+        return refuse("%s: %s", path, fault);
     if (h.data_offset < kHeaderBytes) h.data_offset = kHeaderBytes;
 
     // Everything between the headers and the pixels: a colour table, the rest
@@ -191,17 +191,17 @@ Status DeinterlacerModel::read_bmp_stimulus(FILE* stimulus, PixelPlane* planes) 
     const uint32_t extra = h.data_offset - kHeaderBytes;
     const int64_t left_after_header = bytes_left(in);
     if (left_after_header >= 0 && extra > left_after_header)
-        return refuse("%s: file ends before the pixel data offset %u\n", path, h.data_offset);
+        return refuse("%s: file ends before the pixel data offset %u", path, h.data_offset);
     if (left_after_header < 0 && extra > kMaxUnsizedGap)
-        return refuse("%s: pixel data offset %u is beyond %u bytes of a stream\n", path,
+        return refuse("%s: pixel data offset %u is beyond %u bytes of a stream", path,
                       h.data_offset, kMaxUnsizedGap + kHeaderBytes);
     Bytes kept;
     if (extra > 0) {
         bool short_read = false;
         kept = read_block(in, extra, &short_read);
         if (!kept && short_read)
-            return refuse("%s: file ends before the pixel data offset %u\n", path, h.data_offset);
-        if (!kept) return refuse("%s: not enough memory for %u header bytes\n", path, extra);
+            return refuse("%s: file ends before the pixel data offset %u", path, h.data_offset);
+        if (!kept) return refuse("%s: not enough memory for %u header bytes", path, extra);
     }
 
     const int64_t bytes_per_pixel = h.bits_per_pixel / 8;
@@ -212,7 +212,7 @@ Status DeinterlacerModel::read_bmp_stimulus(FILE* stimulus, PixelPlane* planes) 
     const int64_t array_bytes = rows > INT64_MAX / stride ? INT64_MAX : stride * rows;
     const int64_t left = bytes_left(in);
     if (left >= 0 && left < array_bytes)
-        return refuse("%s: pixel array cut short (%lld of %lld bytes)\n", path,
+        return refuse("%s: pixel array cut short (%lld of %lld bytes)", path,
                       static_cast<long long>(left), static_cast<long long>(array_bytes));
 
     if (h.width < frame_width || rows < frame_height)
@@ -225,14 +225,14 @@ Status DeinterlacerModel::read_bmp_stimulus(FILE* stimulus, PixelPlane* planes) 
     const int64_t kept_row = used_width * bytes_per_pixel;
     Scratch<unsigned char> row(static_cast<size_t>(kept_row));
     if (!row.ok())
-        return refuse("%s: not enough memory for a row of %lld bytes\n", path,
+        return refuse("%s: not enough memory for a row of %lld bytes", path,
                       static_cast<long long>(kept_row));
     for (int64_t i = 0; i < rows; ++i) {
         const int64_t taken =
             static_cast<int64_t>(std::fread(row.get(), 1, static_cast<size_t>(kept_row), in));
         const int64_t row_bytes = taken < kept_row ? taken : taken + skip_bytes(in, stride - kept_row);
         if (row_bytes != stride)
-            return refuse("%s: pixel array cut short (%lld of %lld bytes)\n", path,
+            return refuse("%s: pixel array cut short (%lld of %lld bytes)", path,
                           static_cast<long long>(i * stride + row_bytes),
                           static_cast<long long>(array_bytes));
         // Bottom-up pictures store their bottom row first; top-down ones
@@ -275,7 +275,7 @@ Status DeinterlacerModel::write_golden_bmp(int32_t buffer) {
     const int64_t stride = (int64_t{frame_width} * bytes_per_pixel + 3) / 4 * 4;
     const int64_t limit = int64_t{UINT32_MAX} - input.data_offset;
     if (stride <= 0 || frame_height <= 0 || frame_height > limit / stride) {
-        std::printf("golden.bmp: %d x %d picture is too large for a BMP file\n", frame_width,
+        report_error("golden.bmp: %d x %d picture is too large for a BMP file", frame_width,
                     frame_height);
         return Status::output_write_failed;
     }

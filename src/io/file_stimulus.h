@@ -35,10 +35,4 @@ enum class TextLineKind {
 // (however large the number or its exponent).
 TextLineKind text_line_value(const char* text, size_t len, int32_t max_value, int32_t* value);
 
-// Source index, within a 4:2:2 chroma plane, of the sample at row j, column k
-// of a frame w samples wide: floor(w*j/2) + floor(k/2).
-inline uint64_t chroma_index(int64_t w, int64_t j, int64_t k) {
-    return static_cast<uint64_t>(w * j / 2 + k / 2);
-}
-
 }  // namespace veldax

@@ -1,6 +1,7 @@
 // "golden.dat": each golden frame cropped to its own size, planes in order,
 // 16-bit little-endian words; 4:2:2 chroma planes keep columns 0, 2, 4, ...
-#include "config/model.h"
+#include "core/record.h"
+#include "store/frame_layout.h"
 #include "io/sample_count.h"
 #include "io/word_stream.h"
 

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "core/report.h"
+
 namespace veldax {
 
 // Adds n to counter; false (counter unchanged, one line printed naming the
@@ -12,7 +14,7 @@ namespace veldax {
 [[nodiscard]] inline bool add_sample_count(int32_t& counter, int64_t n, const char* parameter) {
     const int64_t sum = int64_t{counter} + n;
     if (sum > INT32_MAX || sum < 0) {
-        std::printf("%s exceeds %d samples\n", parameter, INT32_MAX);
+        report_error("%s exceeds %d samples", parameter, INT32_MAX);
         return false;
     }
     counter = static_cast<int32_t>(sum);

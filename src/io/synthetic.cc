@@ -1,7 +1,8 @@
 // Synthetic stimulus: a deterministic ramp ("-d") or random samples ("-g"),
 // stored into a field buffer and appended to "stimulus.dat" as 16-bit words.
-#include "config/model.h"
-#include "io/random_source.h"
+#include "core/record.h"
+#include "store/frame_layout.h"
+#include "core/random_source.h"
 #include "io/sample_count.h"
 #include "io/word_stream.h"
 
@@ -28,8 +29,9 @@ void ramp_row(int32_t i, int32_t p, int32_t j, int32_t max_value, int32_t* out, 
 Status DeinterlacerModel::fill_synthetic_field(FILE* stimulus, PixelPlane* planes, int32_t frame) {
     // 1. The whole configured field area, whatever the frame's own size; one
     //    draw per sample in plane, row, column order, scaled by one lookup.
-    const int32_t* scale = pattern_mode ? nullptr : random_scale.table(max_value, min_value);
-    if (!pattern_mode && !scale) return Status::output_write_failed;
+    const bool ramp = run.source == StimulusSource::ramp;
+    const int32_t* scale = ramp ? nullptr : random_scale.table(max_value, min_value);
+    if (!ramp && !scale) return Status::output_write_failed;
     //    In 4:2:2 chroma each odd column then repeats the even column to its
     //    left.
     const int32_t w = frame_width;
@@ -37,7 +39,7 @@ Status DeinterlacerModel::fill_synthetic_field(FILE* stimulus, PixelPlane* plane
         const bool repeat_pairs = ycbcr422 && num_plane >= 3 && (p == 1 || p == 2);
         for (int32_t j = 0; j < frame_height; ++j) {
             int32_t* row = planes[p].row(j);
-            if (pattern_mode)
+            if (ramp)
                 ramp_row(frame, p, j, max_value, row, w);
             else
                 fill_random_samples(random_state, scale, row, w);

@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <string>
 
-#include "config/model.h"
+#include "core/report.h"
+#include "core/numbers.h"
+#include "core/record.h"
 #include "config/warnings.h"
 #include "io/file_stimulus.h"
 #include "io/sample_count.h"
@@ -33,9 +35,7 @@ size_t clean_text_line(const char* piece, size_t len, char* out) {
 
 namespace {
 
-bool is_hex_digit(char ch) {
-    return (ch >= '0' && ch <= '9') || (ch >= 'A' && ch <= 'F') || (ch >= 'a' && ch <= 'f');
-}
+bool is_hex_digit(char ch) { return hex_digit_value(ch) >= 0; }
 
 bool is_decimal_digit(char ch) { return ch >= '0' && ch <= '9'; }
 
@@ -99,12 +99,12 @@ size_t read_piece(FILE* in, char* piece) {
 }  // namespace
 
 Status DeinterlacerModel::read_text_stimulus(FILE* stimulus, PixelPlane* planes) {
-    FILE* in = std::fopen(stimulus_path.c_str(), "rb");
+    FILE* in = std::fopen(run.path.c_str(), "rb");
     if (!in) {
-        std::printf("Can't open %s for read\n", stimulus_path.c_str());
+        report_error("Can't open %s for read", run.path.c_str());
         return Status::stimulus_read_failed;
     }
-    const char* path = stimulus_path.c_str();
+    const char* path = run.path.c_str();
     const int64_t area = int64_t{frame_width} * frame_height;
     const int64_t total = int64_t{num_plane} * area;
     // Samples are at most 32 bits wide, so a line has at most 8 digits.
@@ -127,7 +127,7 @@ Status DeinterlacerModel::read_text_stimulus(FILE* stimulus, PixelPlane* planes)
         const size_t len = read_piece(in, piece);
         if (len == 0) {
             if (std::ferror(in)) {
-                std::printf("%s line %lld: read error\n", path, static_cast<long long>(piece_line));
+                report_error("%s line %lld: read error", path, static_cast<long long>(piece_line));
                 result = Status::stimulus_read_failed;
             }
             break;
@@ -140,9 +140,9 @@ Status DeinterlacerModel::read_text_stimulus(FILE* stimulus, PixelPlane* planes)
         int32_t value = 0;
         const TextLineKind kind = text_line_value(text, tlen, max_value, &value);
         if (kind != TextLineKind::value) {
-            std::printf(kind == TextLineKind::bad_character
-                            ? "%s line %lld: \"%s\" is not a hexadecimal number\n"
-                            : "%s line %lld: \"%s\" does not begin with a decimal number\n",
+            report_error(kind == TextLineKind::bad_character
+                            ? "%s line %lld: \"%s\" is not a hexadecimal number"
+                            : "%s line %lld: \"%s\" does not begin with a decimal number",
                         path, static_cast<long long>(piece_line), printable(text, tlen).c_str());
             result = Status::stimulus_read_failed;
             break;

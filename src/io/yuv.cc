@@ -2,7 +2,8 @@
 // and written back from the golden frames as "golden.yuv".
 #include <cstdio>
 
-#include "config/model.h"
+#include "core/record.h"
+#include "store/frame_layout.h"
 #include "io/sample_count.h"
 #include "io/word_stream.h"
 

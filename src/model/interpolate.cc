@@ -4,7 +4,7 @@
 // call.
 #include <cstring>
 
-#include "config/model.h"
+#include "core/record.h"
 #include "model/kernel_table.h"
 #include "model/methods.h"
 

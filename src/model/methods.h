@@ -6,18 +6,9 @@
 
 #include <cstdint>
 
+#include "core/deinterlace_method.h"
+
 namespace veldax {
-
-// Numbers as stored in the record and reported by the build files.
-enum class DeinterlaceMethod : int32_t {
-    weave = 0,
-    bobe = 1,
-    bobo = 2,
-    intra = 3,
-    inter = 4,
-};
-
-constexpr int32_t method_number(DeinterlaceMethod m) { return static_cast<int32_t>(m); }
 
 // What a rebuilt row may read.  Every pointer addresses column 0 of the
 // stored area; the field rows carry their border columns on both sides.

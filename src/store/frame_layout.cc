@@ -1,16 +1,13 @@
 #include "store/frame_layout.h"
 
-#include "config/model.h"
+#include "core/record.h"
 #include "model/methods.h"
 
 namespace veldax {
 
 FrameLayout FrameLayout::of(const DeinterlacerModel& m) {
     FrameLayout l;
-    l.source = !m.file_input ? StimulusSource::synthetic
-               : m.yuv_input ? StimulusSource::yuv
-               : m.bmp_input ? StimulusSource::bmp
-                             : StimulusSource::text;
+    l.source = m.run.source;
     l.num_plane = m.num_plane;
     l.frame_width = m.frame_width;
     l.frame_height = m.frame_height;
@@ -30,10 +27,12 @@ FrameLayout FrameLayout::of(const DeinterlacerModel& m) {
     return l;
 }
 
+FrameLayout DeinterlacerModel::layout() const { return FrameLayout::of(*this); }
+
 FrameSize FrameLayout::frame_size(int32_t i) const {
     // Larger sizes are refused when the parameters are read; the bound keeps
     // every reader of the buffers inside them all the same.
-    const int32_t slot = i < 0 ? 0 : (i > 2 ? 2 : i);
+    const int32_t slot = frame_slot(i);
     auto bounded = [](int32_t minus_one, int32_t full) {
         const int64_t v = int64_t{minus_one} + 1;
         return static_cast<int32_t>(v < 0 ? 0 : (v > full ? full : v));
@@ -106,7 +105,7 @@ int64_t FrameLayout::golden_counted(int32_t i) const {
 
 PlaneSpan FrameLayout::stimulus_plane(int32_t plane, int32_t n) const {
     if (source == StimulusSource::yuv) return yuv_plane(plane);
-    const bool synthetic = source == StimulusSource::synthetic;
+    const bool synthetic = !reads_input_file(source);
     const FrameSize s = synthetic ? frame_size(n) : FrameSize{frame_width, frame_height};
     PlaneSpan span{s.width, s.height, false, 0, 0};
     if (plane < 0 || plane >= num_plane) return span;
@@ -172,7 +171,9 @@ int64_t FrameLayout::yuv_stray_words(int64_t file_bytes, int32_t max_frames) con
 
 int32_t FrameLayout::run_fields(int32_t input_frames, int32_t max_frames, int64_t yuv_bytes) const {
     switch (source) {
-    case StimulusSource::synthetic: return input_frames;
+    case StimulusSource::none:
+    case StimulusSource::ramp:
+    case StimulusSource::random: return input_frames;
     case StimulusSource::yuv: return yuv_fields(yuv_bytes, max_frames);
     case StimulusSource::text:
     case StimulusSource::bmp: break;
@@ -195,7 +196,9 @@ int32_t FrameLayout::frames_of_field(int32_t n, GoldenFrame* out) const {
         f.words = golden_words(size_index);
     };
     switch (source) {
-    case StimulusSource::synthetic:
+    case StimulusSource::none:
+    case StimulusSource::ramp:
+    case StimulusSource::random:
         add(n, n, initfield, kept_asked);
         if (fconvert) {
             // The first field gives an extra converted frame ahead of its pair.

@@ -9,9 +9,9 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace veldax {
+#include "core/record.h"
 
-struct DeinterlacerModel;
+namespace veldax {
 
 // 4:2:2 chroma planes pack two columns into one word: sample (j, k) of a
 // frame w samples wide goes to word floor(w*j/2) + floor(k/2), and a plane
@@ -45,8 +45,6 @@ void pack_chroma(const int32_t* origin, ptrdiff_t stride, int32_t w, int32_t h,
         if (step == 1 && w % 2 != 0) at[w / 2] = convert(row[w - 1]);
     }
 }
-
-enum class StimulusSource { synthetic, text, bmp, yuv };
 
 struct FrameSize {
     int32_t width = 0;
@@ -119,7 +117,7 @@ struct GoldenFrame {
 constexpr int32_t kMaxFramesPerField = 3;
 
 struct FrameLayout {
-    StimulusSource source = StimulusSource::synthetic;
+    StimulusSource source = StimulusSource::none;
     int32_t num_plane = 1;
     int32_t frame_width = 0;
     int32_t frame_height = 0;
@@ -132,8 +130,8 @@ struct FrameLayout {
     int32_t text_digits = 0;     // hex digits of a text stimulus line
     // Entries 0..2 of the per-frame size tables (each size minus one); every
     // later frame index uses entry 2.
-    int32_t frmw[3] = {};
-    int32_t frmh[3] = {};
+    int32_t frmw[kFrameTableSize] = {};
+    int32_t frmh[kFrameTableSize] = {};
 
     static FrameLayout of(const DeinterlacerModel& m);
 
@@ -190,7 +188,7 @@ struct FrameLayout {
         for (int32_t n = 0; n < fields; ++n) {
             StimulusField f;
             f.field = n;
-            f.size_index = source == StimulusSource::synthetic ? n : 0;
+            f.size_index = reads_input_file(source) ? 0 : n;
             f.byte_offset = offset;
             f.words = stimulus_words(n);
             f.bytes = f.words * stimulus_entry_bytes();

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_line.h"
 #include "support/model_fixture.h"
 #include "support/test_support.h"
 
@@ -82,17 +83,19 @@ TEST(Driver, Runs) {
                               version.output.rfind("veldax-gen ", 0)), std::make_tuple(0, 0u, 0, 0u));
 }
 
-// Counts after a switch, read by parse_command_line on a defaulted model.
+// Counts after a switch, as the command line reads them.
 TEST(CommandLine, FieldCounts) {
     const struct { std::vector<std::string> words; int32_t fields, max_fields; } cases[] = {
         {{"-g", "2"}, 3, 10000}, {{"-g", "4"}, 4, 10000}, {{"-g", "12abc"}, 12, 10000},
         {{"-g", "abc"}, 3, 10000}, {{"-y", "f", "0"}, 3, 0}};
     for (auto c : cases) {
         c.words.insert(c.words.begin(), {"veldax-gen", veldax_test::source_path("examples/default.kvf")});
-        std::vector<char*> argv;
-        for (auto& w : c.words) argv.push_back(w.data());
+        std::vector<const char*> argv;
+        for (auto& w : c.words) argv.push_back(w.c_str());
+        CommandLine command;
+        EXPECT_EQ(parse_command_line(static_cast<int>(argv.size()), argv.data(), &command), Status::ok);
         veldax_test::TestModel t;
-        EXPECT_EQ(t.m.parse_command_line(static_cast<int>(argv.size()), argv.data()), Status::ok);
-        EXPECT_EQ(std::make_pair(t.m.input_frames, t.m.max_frames), std::make_pair(c.fields, c.max_fields));
+        t.m.set_run_mode(command.run.mode);
+        EXPECT_EQ(std::make_pair(t.m.input_frames, t.m.run.max_fields), std::make_pair(c.fields, c.max_fields));
     }
 }

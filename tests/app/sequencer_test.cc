@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "io/random_source.h"
+#include "core/random_source.h"
 #include "support/model_fixture.h"
 #include "support/test_support.h"
 
@@ -96,9 +96,9 @@ TEST(Sequencer, YuvFramesUpToTheLimit) {
         InDir in(dir.path());
         write_file("in.yuv", c.input);
         TestModel t(4, 2);
-        t.m.generate_outputs = t.m.file_input = t.m.yuv_input = 1;
-        t.m.stimulus_path = "in.yuv";
-        t.m.max_frames = c.max_frames;
+        t.m.run.source = StimulusSource::yuv;
+        t.m.run.path = "in.yuv";
+        t.m.run.max_fields = c.max_frames;
         ASSERT_TRUE(in.ok() && t.ready());
         EXPECT_EQ(t.m.run_generation(), Status::ok);
         EXPECT_EQ(t.m.input_frames, c.fields);

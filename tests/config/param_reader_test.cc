@@ -21,8 +21,8 @@ static std::string read_text(DeinterlacerModel& m, const std::string& text) {
 static std::string get(const DeinterlacerModel& m, const std::string& key) {
     if (key == "fam" || key == "name") return key == "fam" ? m.family : m.module_name;
     if (const int i = key[0] == '#' ? std::stoi(key.substr(1)) : -1; i >= 0)
-        return std::to_string(m.frmw[i]) + " " + std::to_string(m.frmh[i]) + " " +
-               std::to_string(m.th2_table[i]);
+        return std::to_string(m.frmw[frame_slot(i)]) + " " + std::to_string(m.frmh[frame_slot(i)]) + " " +
+               std::to_string(m.th2_table[frame_slot(i)]);
     return std::to_string(std::map<std::string, int64_t>{
         {"dw", m.dwidth}, {"np", m.num_plane}, {"sr", m.sr}, {"dyn", m.dynamic}, {"dm", m.dmethod},
         {"lb", m.lbuffer}, {"rd", m.rdfifo_type}, {"base", static_cast<int64_t>(m.base_addr)}}.at(key));

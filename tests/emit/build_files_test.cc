@@ -4,6 +4,7 @@
 #include <unistd.h>
 #include <functional>
 #include <gtest/gtest.h>
+#include "core/numbers.h"
 #include "emit/build_fields.h"
 #include "support/model_fixture.h"
 #include "support/test_support.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "config/model.h"
+#include "core/record.h"
 #include "fuzz_support.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // writers on whatever configuration was accepted.
 #include <memory>
 
-#include "config/model.h"
+#include "core/record.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -2,7 +2,7 @@
 // the reader and a small configuration, the rest is the stimulus file.
 #include <memory>
 
-#include "config/model.h"
+#include "core/record.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -24,12 +24,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     m->copyframe = options >> 7;
     m->initfield = width_bits >> 7;
     m->dwidth = 1 + width_bits % 16;
-    m->file_input = 1;
-    m->generate_outputs = 1;
-    m->bmp_input = reader == 1;
-    m->yuv_input = reader == 2;
-    m->max_frames = 4;
-    m->stimulus_path = "in.dat";
+    veldax::RunMode mode;
+    mode.source = reader == 1   ? veldax::StimulusSource::bmp
+                  : reader == 2 ? veldax::StimulusSource::yuv
+                                : veldax::StimulusSource::text;
+    mode.path = "in.dat";
+    mode.max_fields = 4;
+    m->set_run_mode(mode);
     veldax_fuzz::write_bytes("in.dat", data, size);
 
     if (m->validate_configuration() == veldax::Status::ok) {

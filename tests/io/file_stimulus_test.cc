@@ -23,8 +23,8 @@ struct Read { bool failed; std::string stimulus, console; };
 
 // Reads a file holding bytes (a picture when its name ends in .bmp) into buffer 1.
 Read read_into(TestModel& t, const TempDir& dir, const std::string& name, const std::string& bytes) {
-    t.m.stimulus_path = dir.file(name);
-    write_file(t.m.stimulus_path, bytes);
+    t.m.run.path = dir.file(name);
+    write_file(t.m.run.path, bytes);
     FILE* stim = std::tmpfile();
     testing::internal::CaptureStdout();
     const bool failed = (name.ends_with(".bmp") ? t.m.read_bmp_stimulus(stim, t.m.field_store[1])
@@ -65,7 +65,7 @@ TEST(TextStimulus, LinesBecomeSamplesAndHexLines) {
         const Read r = read_into(t, dir, "pic.txt", c.text);
         EXPECT_EQ(r.failed, *c.message != '\0') << c.name;
         EXPECT_EQ(r.stimulus, c.stimulus) << c.name;
-        EXPECT_EQ(r.console, *c.message ? t.m.stimulus_path + c.message : "") << c.name;
+        EXPECT_EQ(r.console, *c.message ? t.m.run.path + c.message : "") << c.name;
         expect_samples(t, c.samples, c.name);
     }
 }
@@ -179,7 +179,7 @@ TEST(BmpStimulus, UnusablePicturesAreRefused) {
         ASSERT_TRUE(t.ready());
         const Read r = read_into(t, dir, "pic.bmp", make_bmp(bmp));
         EXPECT_TRUE(r.failed) << why;
-        EXPECT_EQ(r.console.rfind(t.m.stimulus_path + ": ", 0), 0u) << r.console;
+        EXPECT_EQ(r.console.rfind(t.m.run.path + ": ", 0), 0u) << r.console;
         EXPECT_NE(r.console.find(why), std::string::npos) << r.console;
         EXPECT_EQ(r.stimulus, "") << why;
         InDir in(dir.path());

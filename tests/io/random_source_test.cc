@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "io/random_source.h"
+#include "core/random_source.h"
 
 namespace {
 

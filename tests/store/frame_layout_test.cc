@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_line.h"
 #include "support/model_fixture.h"
 #include "support/test_support.h"
 
@@ -54,7 +55,7 @@ TEST(FrameLayout, FramesOfAField) {
         {3, 1, 1, 1, 0, 288, 24}, {4, 1, 1, 0, 0, 336, 24}, {5, 2, 2, 1, 0, 384, 16},
         {6, 2, 2, 0, 0, 416, 16}, {7, 3, 3, 1, 0, 448, 16}, {8, 3, 3, 0, 0, 480, 16}};
     EXPECT_EQ(got, want);
-    t.m.file_input = t.m.bmp_input = 1;
+    t.m.run.source = StimulusSource::bmp;
     GoldenFrame frames[kMaxFramesPerField];
     EXPECT_EQ(t.m.layout().frames_of_field(0, frames), 1);
     EXPECT_EQ(t.m.layout().yuv_fields(1000, 0), 1);
@@ -88,13 +89,16 @@ TEST(FrameLayout, AgreesWithRuns) {
         TestModel t;
         std::vector<std::string> words{"veldax-gen", "c.kvf"};
         words.insert(words.end(), c.args.begin(), c.args.end());
-        std::vector<char*> argv;
-        for (auto& w : words) argv.push_back(w.data());
-        ASSERT_EQ(t.m.parse_command_line(static_cast<int>(argv.size()), argv.data()), Status::ok);
+        std::vector<const char*> argv;
+        for (auto& w : words) argv.push_back(w.c_str());
+        CommandLine command;
+        ASSERT_EQ(parse_command_line(static_cast<int>(argv.size()), argv.data(), &command), Status::ok);
+        t.m.kvf_path = command.kvf_path;
+        t.m.set_run_mode(command.run.mode);
         ASSERT_EQ(t.m.read_parameter_file(), Status::ok);
         const FrameLayout l = t.m.layout();
         const int32_t fields = l.source == StimulusSource::yuv
-                                   ? l.yuv_fields(static_cast<int64_t>(c.input.size()), t.m.max_frames)
+                                   ? l.yuv_fields(static_cast<int64_t>(c.input.size()), t.m.run.max_fields)
                                    : t.m.input_frames;
         int64_t golden_bytes = 0, counted = 0, frames = 0, stimulus_words = 0;
         l.for_each_golden_frame(fields, [&](const GoldenFrame& f) {
@@ -174,7 +178,7 @@ TEST(FrameLayout, GoldenPlaneWordAndStimulusRecords) {
 // the cut in "stimulus.dat", unless the field limit stopped the reading.
 TEST(FrameLayout, YuvStrayWords) {
     veldax_test::TestModel t(4, 2, 3);
-    t.m.file_input = t.m.yuv_input = 1;
+    t.m.run.source = StimulusSource::yuv;
     t.m.derive_configuration();
     const FrameLayout planar = t.m.layout();
     const struct { int64_t bytes; int32_t max; int32_t fields; int64_t stray; } cases[] = {

@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "config/model.h"
+#include "core/record.h"
+#include "model/methods.h"
+#include "store/frame_layout.h"
 
 using namespace veldax;
 
@@ -30,7 +32,6 @@ struct TestModel {
         m.num_plane = planes;
         m.dwidth = dwidth;
     }
-    ~TestModel() { m.release_buffers(); }
     TestModel(const TestModel&) = delete;
     TestModel& operator=(const TestModel&) = delete;
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "model/methods.h"
-#include "store/pixel_plane.h"
+#include "core/pixel_plane.h"
 
 namespace veldax_test {
 

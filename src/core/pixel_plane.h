@@ -33,7 +33,6 @@ struct PixelPlane {
     // Zeroed block of (top + height + bottom) x stride samples; false when
     // the size is not positive or the memory cannot be had.
     bool allocate(int32_t rows, int32_t columns, const PlaneBorders& around);
-    bool allocated() const { return block_ != nullptr; }
 
     // Row j of the stored area; j = -borders.top .. height + borders.bottom - 1.
     int32_t* row(int32_t j) const { return origin_ + j * stride; }
@@ -52,7 +51,6 @@ public:
     // False when a plane cannot be had; what was obtained goes with the set.
     bool allocate(int32_t buffers, int32_t planes, int32_t rows, int32_t columns,
                   const PlaneBorders& around);
-    bool allocated() const { return planes_ != nullptr; }
     // The planes of buffer b.
     PixelPlane* operator[](int32_t b) const { return planes_.get() + ptrdiff_t{b} * per_buffer_; }
     void release() { planes_.reset(); }

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "store/pixel_plane.h"
+#include "core/pixel_plane.h"
 
 namespace veldax {
 

@@ -1,7 +1,8 @@
 // The one record of a run: configuration, derived sizes, per-frame tables,
-// counters, file names, mode flags and the pixel buffers.  Every stage is an
-// operation of this record; the operations live in the subsystem folders
-// (app, config, store, model, io, emit).
+// counters, file names, the run mode and the pixel buffers.  Every stage is
+// an operation of this record; the operations live in the stage folders
+// (app, config, store, model, io, emit), which all stand on this folder.
+// Nothing here includes a stage folder.
 #pragma once
 
 #include <cstdint>
@@ -9,21 +10,24 @@
 #include <optional>
 #include <string>
 
-#include "config/status.h"
-#include "io/bmp_picture.h"
-#include "io/random_source.h"
-#include "model/methods.h"
-#include "store/frame_layout.h"
-#include "store/pixel_plane.h"
+#include "core/bmp_picture.h"
+#include "core/deinterlace_method.h"
+#include "core/pixel_plane.h"
+#include "core/random_source.h"
+#include "core/run_mode.h"
+#include "core/status.h"
 
 namespace veldax {
 
-// Entries of the per-frame tables (frames 0..999).
-constexpr int32_t kFrameTableSize = 1000;
+struct FrameLayout;
 
-// Frame numbers from 1000 on use the last entry, which equals entry 2.
-inline int32_t frame_slot(int32_t frame) {
-    return frame < kFrameTableSize - 1 ? frame : kFrameTableSize - 1;
+// Entries of the per-frame tables: frames 0 and 1 have their own sizes and
+// thresholds, every later frame those of entry 2.
+constexpr int32_t kFrameTableSize = 3;
+
+// The table entry of a frame number: the one rule for every per-frame lookup.
+constexpr int32_t frame_slot(int32_t frame) {
+    return frame < 0 ? 0 : (frame < kFrameTableSize - 1 ? frame : kFrameTableSize - 1);
 }
 
 // What reading one frame of a YUV sequence gave.
@@ -83,12 +87,14 @@ struct DeinterlacerModel {
     int32_t active_width = 0;
 
     // ---- per-frame tables and values in force ----
-    int32_t frmw[kFrameTableSize] = {};
-    int32_t frmh[kFrameTableSize] = {};
+    // A size entry of -1, and a threshold entry after the first of -1, is one
+    // the parameter file did not give.
+    int32_t frmw[kFrameTableSize] = {-1, -1, -1};
+    int32_t frmh[kFrameTableSize] = {-1, -1, -1};
     int32_t method_now = method_number(DeinterlaceMethod::weave);
-    int32_t th0_table[kFrameTableSize] = {};
-    int32_t th1_table[kFrameTableSize] = {};
-    int32_t th2_table[kFrameTableSize] = {};
+    int32_t th0_table[kFrameTableSize] = {0, -1, -1};
+    int32_t th1_table[kFrameTableSize] = {90, -1, -1};
+    int32_t th2_table[kFrameTableSize] = {180, -1, -1};
     int32_t th0_now = 0;
     int32_t th1_now = 90;
     int32_t th2_now = 180;
@@ -96,7 +102,6 @@ struct DeinterlacerModel {
     // ---- counters reported by the build files ----
     int32_t input_frames = 3;
     int32_t output_frames = 0;
-    int32_t max_frames = 10000;
     int32_t total_input = 0;
     int32_t total_output = 0;
 
@@ -105,12 +110,7 @@ struct DeinterlacerModel {
 
     // ---- command line ----
     std::string kvf_path;
-    uint8_t pattern_mode = 0;
-    uint8_t generate_outputs = 0;
-    uint8_t file_input = 0;
-    std::string stimulus_path;
-    uint8_t bmp_input = 0;
-    uint8_t yuv_input = 0;
+    RunMode run;
 
     // ---- picture kept for golden.bmp ----
     BmpPicture bmp_picture;
@@ -129,11 +129,16 @@ struct DeinterlacerModel {
     int32_t max_value = 255;
     int32_t min_value = 0;
 
-    // ---- config/defaults.cc ----
-    DeinterlacerModel& init_defaults();
+    // The member initialisers above are the defaults; this puts every field
+    // back to them (and releases the buffers).
+    DeinterlacerModel& init_defaults() { return *this = DeinterlacerModel{}; }
 
-    // ---- app/command_line.cc ----
-    Status parse_command_line(int argc, char** argv);
+    // The run mode of the command line; the synthetic field count goes to
+    // the input counter.
+    void set_run_mode(const RunMode& mode) {
+        run = mode;
+        input_frames = mode.fields;
+    }
 
     // ---- config/param_reader.cc ----
     // Reads the parameter file, checks its bounds and derives the sizes; the
@@ -146,12 +151,15 @@ struct DeinterlacerModel {
     // Bounds of a configuration that can be generated safely; prints one line
     // naming the key, the value and the limit when outside.
     Status validate_configuration();
-    // Where every sample of this configuration lies in the data files.
-    FrameLayout layout() const { return FrameLayout::of(*this); }
+    // Frame-memory depth (config/mem_depth.cc); empty when a step leaves the
+    // signed 32-bit range or divides by zero.
+    std::optional<int32_t> compute_mem_depth() const;
 
-    // ---- store/buffers.cc ----
+    // ---- store ----
+    // Where every sample of this configuration lies in the data files.
+    FrameLayout layout() const;
+
     Status allocate_buffers();
-    void release_buffers();
     void fill_borders(PixelPlane* planes, int32_t frame);
 
     // ---- model/interpolate.cc ----
@@ -171,17 +179,8 @@ struct DeinterlacerModel {
     Status write_golden_frame(FILE* golden, int32_t buffer, int32_t frame);
 
     // ---- emit ----
-    // Frame-memory depth; empty when a step leaves the signed 32-bit range
-    // or divides by zero.
-    std::optional<int32_t> compute_mem_depth() const;
     Status write_params_file();
     Status write_define_header();
 };
-
-// Integer ceiling of log2: smallest p with 2^p >= x; 0 gives -1, negative 0.
-int32_t ceil_log2(int64_t x);
-
-// Program entry: returns the exit status.
-int veldax_main(int argc, char** argv);
 
 }  // namespace veldax

@@ -1,5 +1,10 @@
-// Results of the stages of a run.  Stages report what went wrong; the run
-// driver alone turns a result into its console line and exit status.
+// Results of the stages of a run, and the rule for reporting them.
+//
+// Reporting rule: the stage that finds a fault prints one detail line naming
+// the file, line or key at fault (report_error in core/report.h) and returns
+// its Status; the run driver alone prints the summary line of that Status and
+// turns it into the exit status (its outcome table).  Input that is taken but
+// probably not meant gets a warning (warn) and the run goes on.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +19,8 @@ enum class [[nodiscard]] Status : int32_t {
     stimulus_path_missing,
     // Parameter file unreadable or refused (exit 1).
     parameters_refused,
+    // The record itself cannot be had (exit 2).
+    record_memory,
     // Buffers that cannot be had (exit 2 for the field buffers, 3 for the
     // golden frames and the motion plane).
     field_memory,
@@ -22,6 +29,7 @@ enum class [[nodiscard]] Status : int32_t {
     stimulus_not_created,
     golden_not_created,
     stimulus_read_failed,  // a stimulus source could not read its input
+    input_is_output,       // an input is also one of the files the run writes
     output_write_failed,   // a data file could not be written completely
     // Build files (exit 8 and 9).
     params_not_written,

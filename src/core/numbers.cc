@@ -1,5 +1,6 @@
-#include "config/numbers.h"
+#include "core/numbers.h"
 
+#include <bit>
 #include <cctype>
 #include <limits>
 
@@ -33,6 +34,15 @@ NumberRead read_decimal(const char* s, int32_t* value, const char** end) {
     if (overflow) magnitude = limit;
     *value = static_cast<int32_t>(negative ? -magnitude : magnitude);
     return overflow ? NumberRead::overflow : NumberRead::ok;
+}
+
+int32_t ceil_log2(int64_t x) {
+    if (x == 0) return -1;
+    if (x < 0) return 0;
+    const uint64_t u = static_cast<uint64_t>(x);
+    const int32_t bits = static_cast<int32_t>(std::bit_width(u));
+    // An exact power of two needs one bit fewer than its position.
+    return (u & (u - 1)) == 0 ? bits - 1 : bits;
 }
 
 }  // namespace veldax
