@@ -16,12 +16,15 @@ namespace veldax {
 namespace {
 
 std::string usage() {
-    return "usage: veldax-gen FILE.kvf [-g [N] | -d [N] | -l FILE | -b FILE | -y FILE [MAX]]\n"
+    return "usage: veldax-gen [--strict] [--seed N] FILE.kvf [SWITCH [ARGS]]\n"
            "\n"
            "Reads the deinterlacer configuration in FILE.kvf and, with a switch, writes\n"
            "stimulus.dat, golden.dat, params.v and veldax_head into the current folder.\n"
            "  (none)         check the configuration only; nothing is written\n" +
            switch_help(2) +
+           "Options, before FILE.kvf:\n"
+           "  --strict       every warning is a refusal (exit 1); nothing is written\n"
+           "  --seed N       the random fields of -g start from seed N (1..2147483647)\n" +
            "Exit status: 0 success, 1 command line or parameter file, 2 and 3 memory,\n"
            "5 stimulus or golden data, 8 params.v, 9 veldax_head.\n";
 }
@@ -47,6 +50,7 @@ const Outcome kOutcomes[] = {
     {Status::stimulus_read_failed, "Failed to generate stimulus data", 5},
     {Status::input_is_output, "Failed to generate stimulus data", 5},
     {Status::output_write_failed, "Failed to generate stimulus data", 5},
+    {Status::strict_refused, "Stopped: --strict refuses every warning", 1},
     {Status::params_not_written, "Failed to generate params file ", 8},
     {Status::header_not_written, "Failed to generate veldax head file ", 9},
 };
@@ -64,7 +68,9 @@ int report(Status status) {
 Status run_stages(int argc, char** argv) {
     CommandLine command;
     if (const Status s = parse_command_line(argc, argv, &command); s != Status::ok) return s;
+    set_strict_mode(command.strict);
     for (const std::string& line : command.run.warnings) warn("%s", line.c_str());
+    if (command.strict && !command.run.warnings.empty()) return Status::strict_refused;
 
     // The record is owned here from creation to deletion; the buffers go
     // with it on every path.

@@ -8,7 +8,6 @@
 
 #include "core/output_files.h"
 #include "core/report.h"
-#include "store/frame_layout.h"
 
 
 namespace veldax {
@@ -42,21 +41,6 @@ bool an_input_is_an_output(const DeinterlacerModel& m) {
 bool names_a_fifo(const std::string& path) {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 && S_ISFIFO(st.st_mode);
-}
-
-void check_sequence_length(FILE* in, const DeinterlacerModel& m) {
-    struct stat st;
-    if (::fstat(fileno(in), &st) != 0 || !S_ISREG(st.st_mode)) return;
-    const int64_t frame = m.layout().yuv_frame_bytes();
-    const int64_t size = static_cast<int64_t>(st.st_size);
-    if (size == 0) warn("%s is empty: no frame is generated", m.run.path.c_str());
-    if (frame <= 0 || size % frame == 0) return;
-    warn("%s: %lld bytes are not a whole number of %lld-byte frames (%d x %d, %s); the last "
-         "%lld bytes are not a frame",
-         m.run.path.c_str(), static_cast<long long>(size), static_cast<long long>(frame),
-         m.frame_width, m.frame_height,
-         m.ycbcr422 ? "4:2:2" : (m.num_plane == 1 ? "one plane" : "planar"),
-         static_cast<long long>(size % frame));
 }
 
 void ignore_broken_pipe() { std::signal(SIGPIPE, SIG_IGN); }

@@ -18,10 +18,6 @@ bool an_input_is_an_output(const DeinterlacerModel& m);
 // its writer sends for the real read.
 bool names_a_fifo(const std::string& path);
 
-// A warning when a YUV sequence's length is not a whole number of frames
-// (known for files only): the rest is not used.
-void check_sequence_length(FILE* in, const DeinterlacerModel& m);
-
 // A write to a closed pipe fails with an error instead of ending the
 // process, so the run's own exit status stays.
 void ignore_broken_pipe();

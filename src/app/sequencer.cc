@@ -2,6 +2,7 @@
 // input fields of the chosen source (synthetic, single picture or YUV
 // sequence) and turns each into one or more golden frames.
 #include <cstdio>
+#include <memory>
 
 #include "core/report.h"
 #include "app/input_guards.h"
@@ -68,11 +69,11 @@ Status run_synthetic(DeinterlacerModel& m, FILE* stimulus, FILE* golden) {
 
 // Text or BMP picture into buffer 1; one golden frame (the layout gives a
 // picture one, whatever fconvert says).
-Status run_single_picture(DeinterlacerModel& m, FILE* stimulus, FILE* golden) {
+Status run_single_picture(DeinterlacerModel& m, FILE* in, FILE* stimulus, FILE* golden) {
     PixelPlane* planes = m.field_store[1];
     const Status read = m.run.source == StimulusSource::bmp
-                            ? m.read_bmp_stimulus(stimulus, planes)
-                            : m.read_text_stimulus(stimulus, planes);
+                            ? m.read_bmp_stimulus(in, stimulus, planes)
+                            : m.read_text_stimulus(in, stimulus, planes);
     // The reader has named the file; nothing more is produced from a picture
     // that was not read.
     if (read != Status::ok) return read;
@@ -109,20 +110,11 @@ Status yuv_fields(DeinterlacerModel& m, FILE* in, FILE* stimulus, FILE* golden,
     }
 }
 
-Status run_yuv(DeinterlacerModel& m, FILE* stimulus, FILE* golden) {
+Status run_yuv(DeinterlacerModel& m, FILE* in, FILE* stimulus, FILE* golden) {
     m.input_frames = 0;
     m.output_frames = 0;
-    FILE* in = std::fopen(m.run.path.c_str(), "rb");
-    if (!in) {
-        report_error("Can't open %s for read", m.run.path.c_str());
-        return Status::stimulus_read_failed;
-    }
-    check_sequence_length(in, m);
     FILE* golden_yuv = std::fopen(kGoldenYuvFile, "wb");
-    if (!golden_yuv) {
-        std::fclose(in);
-        return Status::output_write_failed;
-    }
+    if (!golden_yuv) return Status::output_write_failed;
     Status result = yuv_fields(m, in, stimulus, golden, golden_yuv);
     // The end-of-file test also stops at a read error; that must not pass for
     // the end of the sequence.
@@ -130,15 +122,32 @@ Status run_yuv(DeinterlacerModel& m, FILE* stimulus, FILE* golden) {
         report_error("Can't read %s", m.run.path.c_str());
         result = Status::stimulus_read_failed;
     }
-    std::fclose(in);
     if (!close_stream(golden_yuv) && result == Status::ok) result = Status::output_write_failed;
     return result;
 }
+
+// Empties a data file the run had begun to write.
+void empty_file(const char* name) {
+    if (FILE* f = std::fopen(name, "wb")) std::fclose(f);
+}
+
+struct InputCloser {
+    void operator()(FILE* f) const { std::fclose(f); }
+};
 
 }  // namespace
 
 Status DeinterlacerModel::run_generation() {
     if (an_input_is_an_output(*this)) return Status::input_is_output;
+
+    // Every input is opened and checked before an output is created or
+    // truncated, so a run refused here leaves the folder as it found it.
+    FILE* input = nullptr;
+    if (reads_input_file(run.source))
+        if (const Status s = open_stimulus_input(&input); s != Status::ok) return s;
+    const std::unique_ptr<FILE, InputCloser> in(input);
+    if (strict_mode() && warning_count() > 0) return Status::strict_refused;
+    const int64_t warnings_before = warning_count();
 
     FILE* stimulus = std::fopen(kStimulusFile, "wb");
     if (!stimulus) return Status::stimulus_not_created;
@@ -149,7 +158,7 @@ Status DeinterlacerModel::run_generation() {
     }
 
     method_now = dmethod;
-    random_state = 1;
+    random_state = static_cast<uint32_t>(seed);
 
     Status result = Status::ok;
     switch (run.source) {
@@ -161,10 +170,10 @@ Status DeinterlacerModel::run_generation() {
         break;
     case StimulusSource::text:
     case StimulusSource::bmp:
-        result = run_single_picture(*this, stimulus, golden);
+        result = run_single_picture(*this, in.get(), stimulus, golden);
         break;
     case StimulusSource::yuv:
-        result = run_yuv(*this, stimulus, golden);
+        result = run_yuv(*this, in.get(), stimulus, golden);
         break;
     }
 
@@ -173,6 +182,15 @@ Status DeinterlacerModel::run_generation() {
     const bool golden_closed = close_stream(golden);
     if (result == Status::ok && !(stimulus_closed && golden_closed))
         result = Status::output_write_failed;
+    // Under --strict a warning found while reading stops the run: its data
+    // files are left empty, not half written.
+    if (result == Status::ok && strict_mode() && warning_count() > warnings_before) {
+        empty_file(kStimulusFile);
+        empty_file(kGoldenFile);
+        if (run.source == StimulusSource::yuv) empty_file(kGoldenYuvFile);
+        if (run.source == StimulusSource::bmp) empty_file(kGoldenBmpFile);
+        result = Status::strict_refused;
+    }
     return result;
 }
 

@@ -35,7 +35,6 @@ void DeinterlacerModel::derive_configuration() {
     padded_width = static_cast<int32_t>(int64_t{frame_width} + 2 * (window_width / 2));
     active_height = frame_height;
     active_width = frame_width;
-    seed = 1;
 
     if (!dynamic) {
         for (int32_t i = 0; i < 3; ++i) {

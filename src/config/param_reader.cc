@@ -16,6 +16,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/report.h"
 #include "config/family_table.h"
@@ -197,9 +198,33 @@ void apply_family(DeinterlacerModel& m, std::string_view line) {
     m.family = family_code_for(m.family_text);
 }
 
+// The first key that text names, as the reader would find it; empty when
+// none.
+std::string_view first_key_in(std::string_view text) {
+    if (text.find("Family=") != std::string_view::npos) return "Family";
+    for (const Key& key : kKeys)
+        if (text.find(key.name) != std::string_view::npos) return key.name;
+    return {};
+}
+
+// The key a line that names none probably means.
+std::string_view suggested_key(std::string_view line) {
+    static const std::vector<const char*> names = [] {
+        std::vector<const char*> v{"Family"};
+        for (const Key& key : kKeys) v.push_back(key.name);
+        return v;
+    }();
+    return nearest_key(line_key(line), names.data(), names.size());
+}
+
 // One piece of a line; false when a number in it is refused.
 bool apply_line(DeinterlacerModel& m, std::string_view line, const LineContext& where) {
-    if (line.find("//") != std::string_view::npos) return true;
+    if (const size_t comment = line.find("//"); comment != std::string_view::npos) {
+        // A comment whole, also when a setting stands before it.
+        const std::string_view key = first_key_in(line.substr(0, comment));
+        if (!key.empty()) check_commented_setting(line, key, where.path, where.line_no);
+        return true;
+    }
     apply_family(m, line);
     bool used = line.find("Family=") != std::string_view::npos;
     for (const Key& key : kKeys) {
@@ -243,7 +268,7 @@ bool apply_line(DeinterlacerModel& m, std::string_view line, const LineContext& 
             break;
         }
     }
-    if (!used) check_unused_line(line, where.path, where.line_no);
+    if (!used) check_unused_line(line, where.path, where.line_no, suggested_key(line));
     return true;
 }
 
@@ -259,6 +284,7 @@ bool apply_piece(DeinterlacerModel& m, const std::string& piece, const LineConte
 Status DeinterlacerModel::read_parameter_file() {
     family = kFallbackFamily;
     family_text.clear();
+    const int64_t warnings_before = warning_count();
 
     FILE* f = std::fopen(kvf_path.c_str(), "rb");
     if (!f) {
@@ -301,6 +327,8 @@ Status DeinterlacerModel::read_parameter_file() {
         return Status::parameters_refused;
     }
     if (refused) return Status::parameters_refused;
+    // Under --strict a setting taken but probably not meant refuses the file.
+    if (strict_mode() && warning_count() > warnings_before) return Status::parameters_refused;
 
     // The bounds are checked on the configuration itself, in 64 bits, so the
     // derived sizes below cannot leave their 32-bit fields.

@@ -1,8 +1,10 @@
 #include "config/warnings.h"
 
 #include <cctype>
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
+#include <vector>
 
 #include "core/report.h"
 #include "model/methods.h"
@@ -69,11 +71,70 @@ void check_memory_value(std::string_view value, const char* key, const char* pat
          path, line, key, printable(value_text(value)).c_str());
 }
 
-void check_unused_line(std::string_view line, const char* path, int64_t line_no) {
+size_t edit_distance(std::string_view a, std::string_view b) {
+    auto lower = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
+    // Rows i-1 and i of the distance table, and row i-2 for transpositions.
+    std::vector<size_t> before(b.size() + 1), previous(b.size() + 1), current(b.size() + 1);
+    for (size_t j = 0; j <= b.size(); ++j) previous[j] = j;
+    for (size_t i = 1; i <= a.size(); ++i) {
+        current[0] = i;
+        for (size_t j = 1; j <= b.size(); ++j) {
+            const size_t cost = lower(a[i - 1]) == lower(b[j - 1]) ? 0 : 1;
+            size_t d = std::min({previous[j] + 1, current[j - 1] + 1, previous[j - 1] + cost});
+            if (i > 1 && j > 1 && lower(a[i - 1]) == lower(b[j - 2]) &&
+                lower(a[i - 2]) == lower(b[j - 1]))
+                d = std::min(d, before[j - 2] + 1);
+            current[j] = d;
+        }
+        std::swap(before, previous);
+        std::swap(previous, current);
+    }
+    return previous[b.size()];
+}
+
+std::string_view line_key(std::string_view line) {
+    std::string_view text = value_text(line);
+    const size_t end = text.find_first_of("= \t");
+    return text.substr(0, end);
+}
+
+std::string_view nearest_key(std::string_view word, const char* const* keys, size_t count) {
+    std::string_view best;
+    size_t best_distance = 0;
+    // A slip of one or two letters, fewer than a third of the word's.
+    const size_t limit = std::min<size_t>(2, word.size() / 3);
+    for (size_t k = 0; k < count; ++k) {
+        const std::string_view key = keys[k];
+        const size_t d = edit_distance(word, key);
+        if (d > limit || (!best.empty() && d >= best_distance)) continue;
+        best = key;
+        best_distance = d;
+    }
+    return best;
+}
+
+void check_unused_line(std::string_view line, const char* path, int64_t line_no,
+                       std::string_view suggestion) {
     const std::string_view text = value_text(line);
     if (text.empty()) return;
-    warn("%s line %" PRId64 ": \"%s\" names no known key; the line is ignored", path, line_no,
-         printable(text).c_str());
+    if (suggestion.empty()) {
+        warn("%s line %" PRId64 ": \"%s\" names no known key; the line is ignored", path, line_no,
+             printable(text).c_str());
+        return;
+    }
+    const std::string_view word = line_key(line);
+    const bool only_case = word.size() == suggestion.size() && edit_distance(word, suggestion) == 0;
+    warn("%s line %" PRId64 ": \"%s\" names no known key; did you mean %.*s?%s", path, line_no,
+         printable(text).c_str(), static_cast<int>(suggestion.size()), suggestion.data(),
+         only_case ? " (keys are case-sensitive)" : "");
+}
+
+void check_commented_setting(std::string_view line, std::string_view key, const char* path,
+                             int64_t line_no) {
+    warn("%s line %" PRId64 ": \"%s\" holds \"//\", so the whole line is a comment: its %.*s "
+         "setting is ignored (put the comment on a line of its own)",
+         path, line_no, printable(value_text(line)).c_str(), static_cast<int>(key.size()),
+         key.data());
 }
 
 }  // namespace veldax

@@ -29,7 +29,22 @@ void check_number_value(std::string_view value, const char* key, int32_t read, b
                         const char* path, int64_t line);
 void check_method_value(std::string_view value, const char* path, int64_t line);
 void check_memory_value(std::string_view value, const char* key, const char* path, int64_t line);
-// A line that sets nothing although it is neither blank nor a comment.
-void check_unused_line(std::string_view line, const char* path, int64_t line_no);
+// Edits (insertions, deletions, substitutions and swaps of two neighbouring
+// letters) between two words, ignoring case.
+size_t edit_distance(std::string_view a, std::string_view b);
+// The key a line names: its text up to "=" or a blank.
+std::string_view line_key(std::string_view line);
+// The key of keys[0..count) closest to word, when one is a likely slip of
+// it (one or two edits); empty otherwise.
+std::string_view nearest_key(std::string_view word, const char* const* keys, size_t count);
+
+// A line that sets nothing although it is neither blank nor a comment;
+// suggestion is the key it probably means, or empty.
+void check_unused_line(std::string_view line, const char* path, int64_t line_no,
+                       std::string_view suggestion);
+// A line that sets `key` before a "//": the reader takes the whole line as
+// a comment.
+void check_commented_setting(std::string_view line, std::string_view key, const char* path,
+                             int64_t line_no);
 
 }  // namespace veldax

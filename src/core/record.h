@@ -116,7 +116,8 @@ struct DeinterlacerModel {
     BmpPicture bmp_picture;
 
     int32_t seed = 1;
-    // State of the synthetic stimulus's random source; 1 at the start of a run.
+    // State of the synthetic stimulus's random source; the seed at the start
+    // of a run.
     uint32_t random_state = 1;
     // Its draws scaled onto the sample range, one table for the run.
     RandomScale random_scale;
@@ -138,6 +139,7 @@ struct DeinterlacerModel {
     void set_run_mode(const RunMode& mode) {
         run = mode;
         input_frames = mode.fields;
+        seed = mode.seed;
     }
 
     // ---- config/param_reader.cc ----
@@ -171,8 +173,13 @@ struct DeinterlacerModel {
 
     // ---- io: stimulus sources and golden writers ----
     Status fill_synthetic_field(FILE* stimulus, PixelPlane* planes, int32_t frame);
-    Status read_text_stimulus(FILE* stimulus, PixelPlane* planes);
-    Status read_bmp_stimulus(FILE* stimulus, PixelPlane* planes);
+    // Opens the input of a text, BMP or YUV run and checks what can be known
+    // before any output is created: that it is a readable file, a picture's
+    // header and sizes, a sequence's length.  Prints the line at fault.
+    Status open_stimulus_input(FILE** in);
+    Status read_bmp_header(FILE* in);
+    Status read_text_stimulus(FILE* in, FILE* stimulus, PixelPlane* planes);
+    Status read_bmp_stimulus(FILE* in, FILE* stimulus, PixelPlane* planes);
     Status write_golden_bmp(int32_t buffer);
     YuvFrame read_yuv_frame(FILE* input, FILE* stimulus, PixelPlane* planes);
     Status write_golden_yuv(FILE* golden_yuv, int32_t buffer);

@@ -9,6 +9,8 @@ namespace {
 
 const char* program = "veldax-gen";
 bool errors_to_stderr = false;
+bool strict = false;
+int64_t warnings = 0;
 
 }  // namespace
 
@@ -16,6 +18,10 @@ void set_report_program(const char* name, bool errors_on_stderr) {
     program = name;
     errors_to_stderr = errors_on_stderr;
 }
+
+void set_strict_mode(bool on) { strict = on; }
+bool strict_mode() { return strict; }
+int64_t warning_count() { return warnings; }
 
 void report_error(const char* format, ...) {
     FILE* out = errors_to_stderr ? stderr : stdout;
@@ -28,7 +34,8 @@ void report_error(const char* format, ...) {
 }
 
 void warn(const char* format, ...) {
-    std::fprintf(stderr, "%s: warning: ", program);
+    ++warnings;
+    std::fprintf(stderr, "%s: %s: ", program, strict ? "error" : "warning");
     va_list args;
     va_start(args, format);
     std::vfprintf(stderr, format, args);

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,13 @@ namespace veldax {
 // with its name in front (veldax-inspect) or to standard output as they are
 // (veldax-gen, the default).
 void set_report_program(const char* name, bool errors_on_stderr);
+
+// Under --strict every warning is a refusal: warn prints it as an error
+// line, and the stage that gave it stops the run (see warning_count).
+void set_strict_mode(bool on);
+bool strict_mode();
+// Warnings given so far in this process.
+int64_t warning_count();
 
 // One line: the formatted text and a newline.
 void report_error(const char* format, ...) __attribute__((format(printf, 1, 2)));

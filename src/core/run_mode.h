@@ -26,6 +26,7 @@ struct RunMode {
     std::string path;            // the input of text, bmp and yuv
     int32_t fields = 3;          // synthetic input fields, 3 at least
     int32_t max_fields = 10000;  // field limit of a yuv sequence
+    int32_t seed = 1;            // first state of the random source (--seed)
 
     bool generates() const { return source != StimulusSource::none; }
 };

@@ -31,6 +31,8 @@ enum class [[nodiscard]] Status : int32_t {
     stimulus_read_failed,  // a stimulus source could not read its input
     input_is_output,       // an input is also one of the files the run writes
     output_write_failed,   // a data file could not be written completely
+    // A warning under --strict (exit 1); the warning is the line at fault.
+    strict_refused,
     // Build files (exit 8 and 9).
     params_not_written,
     header_not_written,

@@ -119,6 +119,20 @@ int64_t skip_bytes(FILE* f, int64_t n) {
     return done;
 }
 
+// Bytes of one stored row: whole bytes per pixel, padded to 4 bytes.
+int64_t row_stride(int64_t width, int64_t bits_per_pixel) {
+    return (width * (bits_per_pixel / 8) + 3) / 4 * 4;
+}
+
+// Bytes of the pixel array of a header that passed header_fault.  stride <
+// 2^45 and rows <= 2^31: the product may pass 2^63, so it is held at
+// INT64_MAX (no file is that long).
+int64_t pixel_array_bytes(const BmpHeader& h) {
+    const int64_t stride = row_stride(h.width, h.bits_per_pixel);
+    const int64_t rows = h.height < 0 ? -int64_t{h.height} : int64_t{h.height};
+    return rows > INT64_MAX / stride ? INT64_MAX : stride * rows;
+}
+
 // Bytes kept between the headers and the pixels of a picture read from a
 // pipe, whose length cannot be checked first.
 constexpr uint32_t kMaxUnsizedGap = uint32_t{1} << 24;
@@ -148,7 +162,7 @@ const char* header_fault(const BmpHeader& h, char* why, size_t size) {
     if (h.height == 0) return "height 0 is not supported";
     // The format's own size fields are 32 bits: a larger pixel array cannot
     // be a real picture, only a header asking for a huge read.
-    const int64_t stride = (int64_t{h.width} * (h.bits_per_pixel / 8) + 3) / 4 * 4;
+    const int64_t stride = row_stride(h.width, h.bits_per_pixel);
     const int64_t rows = h.height < 0 ? -int64_t{h.height} : int64_t{h.height};
     if (rows > int64_t{UINT32_MAX} / stride) {
         std::snprintf(why, size,
@@ -161,18 +175,12 @@ const char* header_fault(const BmpHeader& h, char* why, size_t size) {
 
 }  // namespace
 
-Status DeinterlacerModel::read_bmp_stimulus(FILE* stimulus, PixelPlane* planes) {
+Status DeinterlacerModel::read_bmp_header(FILE* in) {
     const char* path = run.path.c_str();
     bmp_picture.clear();
-    FILE* in = std::fopen(path, "rb");
-    if (!in) {
-        report_error("Can't open %s for read", path);
-        return Status::stimulus_read_failed;
-    }
-    // Every refusal below names the file and why, then closes it.
-    auto refuse = [in](const char* format, auto... args) {
+    // Every refusal below names the file and why.
+    auto refuse = [](const char* format, auto... args) {
         report_error(format, args...);
-        std::fclose(in);
         return Status::stimulus_read_failed;
     };
 
@@ -182,8 +190,7 @@ Status DeinterlacerModel::read_bmp_stimulus(FILE* stimulus, PixelPlane* planes) 
         return refuse("%s: file of %zu bytes is too short for a BMP header", path, got);
     BmpHeader h = parse_header(raw);
     char why[160];
-    if (const char* fault = header_fault(h, why, sizeof(why)))
-        return refuse("%s: %s", path, fault);
+    if (const char* fault = header_fault(h, why, sizeof(why))) return refuse("%s: %s", path, fault);
     if (h.data_offset < kHeaderBytes) h.data_offset = kHeaderBytes;
 
     // Everything between the headers and the pixels: a colour table, the rest
@@ -204,37 +211,51 @@ Status DeinterlacerModel::read_bmp_stimulus(FILE* stimulus, PixelPlane* planes) 
         if (!kept) return refuse("%s: not enough memory for %u header bytes", path, extra);
     }
 
-    const int64_t bytes_per_pixel = h.bits_per_pixel / 8;
-    const int64_t stride = (int64_t{h.width} * bytes_per_pixel + 3) / 4 * 4;
-    const int64_t rows = h.height < 0 ? -int64_t{h.height} : int64_t{h.height};
-    // stride < 2^45 and rows <= 2^31: the product may pass 2^63, so it is
-    // held at INT64_MAX (no file is that long).
-    const int64_t array_bytes = rows > INT64_MAX / stride ? INT64_MAX : stride * rows;
+    const int64_t array_bytes = pixel_array_bytes(h);
     const int64_t left = bytes_left(in);
     if (left >= 0 && left < array_bytes)
         return refuse("%s: pixel array cut short (%lld of %lld bytes)", path,
                       static_cast<long long>(left), static_cast<long long>(array_bytes));
 
+    const int64_t rows = h.height < 0 ? -int64_t{h.height} : int64_t{h.height};
     if (h.width < frame_width || rows < frame_height)
         warn("%s: picture of %d x %lld is smaller than the %d x %d frame; the rest is 0", path,
              h.width, static_cast<long long>(rows), frame_width, frame_height);
+
+    bmp_picture.bmp_header = h;
+    bmp_picture.palette = std::move(kept);
+    bmp_picture.palette_bytes = extra;
+    return Status::ok;
+}
+
+Status DeinterlacerModel::read_bmp_stimulus(FILE* in, FILE* stimulus, PixelPlane* planes) {
+    const char* path = run.path.c_str();
+    const BmpHeader& h = bmp_picture.bmp_header;
+    const int64_t bytes_per_pixel = h.bits_per_pixel / 8;
+    const int64_t stride = row_stride(h.width, h.bits_per_pixel);
+    const int64_t rows = h.height < 0 ? -int64_t{h.height} : int64_t{h.height};
+    const int64_t array_bytes = pixel_array_bytes(h);
     const int64_t used_width = h.width < frame_width ? h.width : frame_width;
     const int64_t used_planes = bytes_per_pixel < num_plane ? bytes_per_pixel : num_plane;
     // Only the part of a row that the frame takes is held; the rest of the
     // row is read past in bounded pieces.
     const int64_t kept_row = used_width * bytes_per_pixel;
     Scratch<unsigned char> row(static_cast<size_t>(kept_row));
-    if (!row.ok())
-        return refuse("%s: not enough memory for a row of %lld bytes", path,
-                      static_cast<long long>(kept_row));
+    if (!row.ok()) {
+        report_error("%s: not enough memory for a row of %lld bytes", path,
+                     static_cast<long long>(kept_row));
+        return Status::stimulus_read_failed;
+    }
     for (int64_t i = 0; i < rows; ++i) {
         const int64_t taken =
             static_cast<int64_t>(std::fread(row.get(), 1, static_cast<size_t>(kept_row), in));
         const int64_t row_bytes = taken < kept_row ? taken : taken + skip_bytes(in, stride - kept_row);
-        if (row_bytes != stride)
-            return refuse("%s: pixel array cut short (%lld of %lld bytes)", path,
-                          static_cast<long long>(i * stride + row_bytes),
-                          static_cast<long long>(array_bytes));
+        if (row_bytes != stride) {
+            report_error("%s: pixel array cut short (%lld of %lld bytes)", path,
+                         static_cast<long long>(i * stride + row_bytes),
+                         static_cast<long long>(array_bytes));
+            return Status::stimulus_read_failed;
+        }
         // Bottom-up pictures store their bottom row first; top-down ones
         // (negative height) their top row.
         const int64_t y = h.height > 0 ? rows - 1 - i : i;
@@ -250,17 +271,12 @@ Status DeinterlacerModel::read_bmp_stimulus(FILE* stimulus, PixelPlane* planes) 
             }
         }
     }
-    std::fclose(in);
-
-    bmp_picture.bmp_header = h;
-    bmp_picture.palette = std::move(kept);
-    bmp_picture.palette_bytes = extra;
     bmp_picture.valid = true;
 
     // The whole field area of every plane, row by row from the top.
     for (int32_t p = 0; p < num_plane; ++p) {
         for (int32_t j = 0; j < frame_height; ++j)
-            if (!write_words(stimulus, planes[p].row(j), static_cast<size_t>(frame_width)))
+            if (!write_samples_as_words(stimulus, planes[p].row(j), static_cast<size_t>(frame_width)))
                 return Status::output_write_failed;
         if (!add_sample_count(total_input, int64_t{frame_width} * frame_height, "TOTAL_INPUT"))
             return Status::output_write_failed;
@@ -293,14 +309,18 @@ Status DeinterlacerModel::write_golden_bmp(int32_t buffer) {
     h.height = frame_height;
     unsigned char raw[kHeaderBytes];
     format_header(h, raw);
-    bool ok = write_bytes(out, raw, kHeaderBytes) &&
-              write_bytes(out, bmp_picture.palette.get(), bmp_picture.palette_bytes);
+    bool ok = write_raw_bytes(out, raw, kHeaderBytes) &&
+              write_raw_bytes(out, bmp_picture.palette.get(), bmp_picture.palette_bytes);
 
     const PixelPlane* golden = frame_store[buffer];
     const int64_t used_planes = bytes_per_pixel < num_plane ? bytes_per_pixel : num_plane;
     for (int32_t r = 0; ok && r < frame_height; ++r) {
-        // Row padding and bytes of planes the model does not have stay 0.
+        // Row padding and the colour bytes of planes the model does not have
+        // stay 0; an alpha byte (the fourth of a pixel and after) is 255, so
+        // a 32-bit picture stays opaque.
         std::memset(row.get(), 0, static_cast<size_t>(stride));
+        for (int64_t c = used_planes > 3 ? used_planes : 3; c < bytes_per_pixel; ++c)
+            for (int64_t x = 0; x < active_width; ++x) row[static_cast<size_t>(x * bytes_per_pixel + c)] = 255;
         const int32_t y = active_height - 1 - r;
         for (int64_t c = 0; c < used_planes; ++c) {
             const int32_t* src = golden[c].row(y);
@@ -310,7 +330,7 @@ Status DeinterlacerModel::write_golden_bmp(int32_t buffer) {
                 dst[x * bytes_per_pixel] = static_cast<unsigned char>(v > 255 ? 255 : (v < 0 ? 0 : v));
             }
         }
-        ok = write_bytes(out, row.get(), static_cast<size_t>(stride));
+        ok = write_raw_bytes(out, row.get(), static_cast<size_t>(stride));
     }
     // The palette goes with this one picture.
     bmp_picture.clear();

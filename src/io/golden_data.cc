@@ -18,7 +18,7 @@ Status DeinterlacerModel::write_golden_frame(FILE* golden, int32_t buffer, int32
         const PlaneSpan span = layout.golden_plane(p, frame);
         const PixelPlane& plane = planes[p];
         gather_span(plane.row(0), plane.stride, span, ChromaColumns::even, words.get(), file_word);
-        if (!write_file_words(golden, words.get(), static_cast<size_t>(span.words)))
+        if (!write_words_in_file_order(golden, words.get(), static_cast<size_t>(span.words)))
             return Status::output_write_failed;
     }
     if (!add_sample_count(total_output, layout.golden_counted(frame), "TOTAL_OUTPUT"))

@@ -59,7 +59,7 @@ Status DeinterlacerModel::fill_synthetic_field(FILE* stimulus, PixelPlane* plane
         const PixelPlane& plane = planes[p];
         gather_span(plane.row(0), plane.stride, span, ChromaColumns::all, words.get(), file_word);
         const size_t n = static_cast<size_t>(span.words);
-        if (!write_file_words(stimulus, words.get(), n)) return Status::output_write_failed;
+        if (!write_words_in_file_order(stimulus, words.get(), n)) return Status::output_write_failed;
         if (!add_sample_count(total_input, span.counted, "TOTAL_INPUT"))
             return Status::output_write_failed;
     }

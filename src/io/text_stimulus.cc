@@ -98,21 +98,13 @@ size_t read_piece(FILE* in, char* piece) {
 
 }  // namespace
 
-Status DeinterlacerModel::read_text_stimulus(FILE* stimulus, PixelPlane* planes) {
-    FILE* in = std::fopen(run.path.c_str(), "rb");
-    if (!in) {
-        report_error("Can't open %s for read", run.path.c_str());
-        return Status::stimulus_read_failed;
-    }
+Status DeinterlacerModel::read_text_stimulus(FILE* in, FILE* stimulus, PixelPlane* planes) {
     const char* path = run.path.c_str();
     const int64_t area = int64_t{frame_width} * frame_height;
     const int64_t total = int64_t{num_plane} * area;
     // Samples are at most 32 bits wide, so a line has at most 8 digits.
     const int32_t width = dwidth;
-    if (area <= 0 || width < 1 || width > 32) {
-        std::fclose(in);
-        return Status::stimulus_read_failed;
-    }
+    if (area <= 0 || width < 1 || width > 32) return Status::stimulus_read_failed;
 
     char piece[kTextPieceLength];
     char text[kTextPieceLength];
@@ -152,7 +144,7 @@ Status DeinterlacerModel::read_text_stimulus(FILE* stimulus, PixelPlane* planes)
         split_hex_digits(value, digits, width);
         for (int32_t d = 0; d < n; ++d) line[d] = "0123456789ABCDEF"[digits[n - 1 - d]];
         line[n] = '\n';
-        if (!write_bytes(stimulus, line, static_cast<size_t>(n) + 1) ||
+        if (!write_raw_bytes(stimulus, line, static_cast<size_t>(n) + 1) ||
             !add_sample_count(total_input, 1, "TOTAL_INPUT")) {
             result = Status::output_write_failed;
             break;
@@ -169,7 +161,6 @@ Status DeinterlacerModel::read_text_stimulus(FILE* stimulus, PixelPlane* planes)
     if (result == Status::ok && total_input < total)
         warn("%s: %d sample lines are fewer than the frame's %lld; the rest is 0", path,
              total_input, static_cast<long long>(total));
-    std::fclose(in);
     return result;
 }
 

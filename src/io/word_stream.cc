@@ -2,15 +2,11 @@
 
 namespace veldax {
 
-bool write_words(FILE* out, const int32_t* samples, size_t n) {
-    return write_as_words(out, samples, n);
+bool write_words_in_file_order(FILE* out, const uint16_t* words, size_t n) {
+    return write_raw_bytes(out, words, sizeof(uint16_t) * n);
 }
 
-bool write_file_words(FILE* out, const uint16_t* words, size_t n) {
-    return write_bytes(out, words, sizeof(uint16_t) * n);
-}
-
-bool write_bytes(FILE* out, const void* bytes, size_t n) {
+bool write_raw_bytes(FILE* out, const void* bytes, size_t n) {
     return n == 0 || std::fwrite(bytes, 1, n, out) == n;
 }
 

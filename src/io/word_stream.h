@@ -18,32 +18,28 @@ inline uint16_t file_word(int32_t sample) {
     return static_cast<uint16_t>((w >> 8) | (w << 8));
 }
 
-// Appends n words already in file order (see file_word); false when the
-// stream did not take them all.
-[[nodiscard]] bool write_file_words(FILE* out, const uint16_t* words, size_t n);
+// Appends n words already in file order (see file_word), as they stand in
+// memory; false when the stream did not take them all.
+[[nodiscard]] bool write_words_in_file_order(FILE* out, const uint16_t* words, size_t n);
 
-// Appends n samples (32-bit samples or bytes) as file words, converted a
-// block at a time; false when the stream did not take them all.
+// Appends n samples (32-bit samples or bytes), each converted to its file
+// word a block at a time; false when the stream did not take them all.
 template <class Sample>
-[[nodiscard]] bool write_as_words(FILE* out, const Sample* samples, size_t n) {
+[[nodiscard]] bool write_samples_as_words(FILE* out, const Sample* samples, size_t n) {
     uint16_t block[32768];
     const size_t per_block = sizeof(block) / sizeof(block[0]);
     while (n > 0) {
         const size_t count = n < per_block ? n : per_block;
         for (size_t i = 0; i < count; ++i) block[i] = file_word(samples[i]);
-        if (!write_file_words(out, block, count)) return false;
+        if (!write_words_in_file_order(out, block, count)) return false;
         samples += count;
         n -= count;
     }
     return true;
 }
 
-// Appends n samples as 16-bit little-endian words (the low 16 bits of each
-// value); false when the stream did not take them all.
-[[nodiscard]] bool write_words(FILE* out, const int32_t* samples, size_t n);
-
-// Appends n bytes; false when the stream did not take them all.
-[[nodiscard]] bool write_bytes(FILE* out, const void* bytes, size_t n);
+// Appends n bytes as they are; false when the stream did not take them all.
+[[nodiscard]] bool write_raw_bytes(FILE* out, const void* bytes, size_t n);
 
 // Closes a stream that may be null; false when buffered data could not be
 // written or the close failed.

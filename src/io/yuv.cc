@@ -55,7 +55,7 @@ YuvFrame DeinterlacerModel::read_yuv_frame(FILE* input, FILE* stimulus, PixelPla
                 for (int32_t k = 0; k < w; ++k) dst[k] = src[k];
             }
         }
-        if (!write_as_words(stimulus, at, n) ||
+        if (!write_samples_as_words(stimulus, at, n) ||
             !add_sample_count(total_input, span.counted, "TOTAL_INPUT"))
             return YuvFrame::write_failed;
         at += n;
@@ -76,7 +76,7 @@ Status DeinterlacerModel::write_golden_yuv(FILE* golden_yuv, int32_t buffer) {
         const PlaneSpan span = layout.yuv_plane(p);
         gather_span(golden[p].row(0), golden[p].stride, span, ChromaColumns::even, bytes.get(),
                     low_byte);
-        if (!write_bytes(golden_yuv, bytes.get(), static_cast<size_t>(span.words)))
+        if (!write_raw_bytes(golden_yuv, bytes.get(), static_cast<size_t>(span.words)))
             return Status::output_write_failed;
     }
     return Status::ok;

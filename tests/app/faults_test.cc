@@ -205,3 +205,54 @@ TEST(Faults, StandardOutputThatCannotBeWritten) {
         EXPECT_EQ(run_veldax_shell(dir.path(), {word}).status, 0) << word;
     }
 }
+
+// Runs refused before generation leave the folder as they found it (the old
+// data and build files stay); under --strict every warning refuses the run,
+// and one found only while reading leaves the data files empty.
+TEST(Faults, RefusedRunsLeaveTheFolderAsItWas) {
+    const struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        int status;
+        const char* data;  // what golden.dat then holds: "old" (untouched) or "" (emptied)
+    } cases[] = {
+        {"missing sequence", {"cfg.kvf", "-y", "no.yuv"}, 5, "old"},
+        {"missing picture", {"cfg.kvf", "-l", "no.txt"}, 5, "old"},
+        {"not a picture", {"cfg.kvf", "-b", "pic.txt"}, 5, "old"},
+        {"folder as picture", {"cfg.kvf", "-b", "."}, 5, "old"},
+        {"strict misspelt key", {"--strict", "typo.kvf", "-d"}, 1, "old"},
+        {"strict commented key", {"--strict", "comment.kvf", "-d"}, 1, "old"},
+        {"strict few fields", {"--strict", "cfg.kvf", "-g", "2"}, 1, "old"},
+        {"strict unknown switch", {"--strict", "cfg.kvf", "-x"}, 1, "old"},
+        {"strict part frame", {"--strict", "cfg.kvf", "-y", "short.yuv"}, 1, "old"},
+        {"strict deep headerless", {"--strict", "deep.kvf", "-y", "seq.yuv"}, 1, "old"},
+        {"strict small picture", {"--strict", "wide.kvf", "-b", "pic.bmp"}, 1, "old"},
+        {"strict short text", {"--strict", "cfg.kvf", "-l", "short.txt"}, 1, ""},
+        {"seed 0", {"--seed", "0", "cfg.kvf", "-g"}, 1, "old"},
+        {"seed past 31 bits", {"--seed", "2147483648", "cfg.kvf", "-g"}, 1, "old"},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        write_inputs(dir);
+        write_file(dir.file("typo.kvf"), kSmall + "frame_heigth=4\n");
+        write_file(dir.file("comment.kvf"), kSmall + "dwidth=10 // ten bits\n");
+        write_file(dir.file("deep.kvf"), kSmall + "dwidth=10\n");
+        write_file(dir.file("wide.kvf"), "frame_width=9\nframe_height=4\n");
+        write_file(dir.file("short.yuv"), std::string(40, '\x40'));
+        write_file(dir.file("short.txt"), "1\n2\n");
+        for (const char* old : {"golden.dat", "params.v"}) write_file(dir.file(old), "old");
+        const auto r = run_veldax_shell(dir.path(), c.args);
+        EXPECT_EQ(r.status, c.status) << c.name << "\n" << r.out << r.err;
+        EXPECT_EQ(read_file(dir.file("golden.dat")), c.data) << c.name;
+        EXPECT_EQ(read_file(dir.file("params.v")), "old") << c.name;
+        EXPECT_EQ(veldax_test::file_exists(dir.file("stimulus.dat")), *c.data == '\0') << c.name;
+        if (c.status == 1 && std::string(c.name).starts_with("strict")) {
+            EXPECT_NE(r.err.find("veldax-gen: error: "), std::string::npos) << c.name;
+        }
+    }
+    // A clean run under --strict is an ordinary run.
+    TempDir dir;
+    write_inputs(dir);
+    const auto r = run_veldax_shell(dir.path(), {"--strict", "cfg.kvf", "-g"});
+    EXPECT_EQ(std::make_tuple(r.status, r.out, r.err), std::make_tuple(0, "", ""));
+}

@@ -55,7 +55,14 @@ TEST(ParamWarnings, SilentMistakesAreNamed) {
         std::string err;
         std::string out = "";
     } cases[] = {
-        {"frame_widht=720\n", 0, "cfg.kvf line 1: \"frame_widht=720\" names no known key; the line is ignored"},
+        {"frame_widht=720\n", 0, "cfg.kvf line 1: \"frame_widht=720\" names no known key; did you mean frame_width?"},
+        {"DMethod=intra\n", 0,
+         "cfg.kvf line 1: \"DMethod=intra\" names no known key; did you mean dmethod? (keys are case-sensitive)"},
+        {"nm_plane=3\n", 0, "cfg.kvf line 1: \"nm_plane=3\" names no known key; did you mean num_plane?"},
+        {"colour=3\n", 0, "cfg.kvf line 1: \"colour=3\" names no known key; the line is ignored"},
+        {"dwidth=10   // ten bits\n", 0,
+         "cfg.kvf line 1: \"dwidth=10   // ten bits\" holds \"//\", so the whole line is a comment: its "
+         "dwidth setting is ignored (put the comment on a line of its own)"},
         {"dmethod=intre\n", 0,
          "cfg.kvf line 1: dmethod value \"intre\" is not weave, bobe, bobo, intra or inter; read as weave"},
         {"lbuffer=ebr\n", 0, "cfg.kvf line 1: lbuffer value \"ebr\" is not EBR or Distributed; read as Distributed"},

@@ -25,11 +25,16 @@ struct Read { bool failed; std::string stimulus, console; };
 Read read_into(TestModel& t, const TempDir& dir, const std::string& name, const std::string& bytes) {
     t.m.run.path = dir.file(name);
     write_file(t.m.run.path, bytes);
+    t.m.run.source = name.ends_with(".bmp") ? StimulusSource::bmp : StimulusSource::text;
     FILE* stim = std::tmpfile();
     testing::internal::CaptureStdout();
-    const bool failed = (name.ends_with(".bmp") ? t.m.read_bmp_stimulus(stim, t.m.field_store[1])
-                                                : t.m.read_text_stimulus(stim, t.m.field_store[1])) !=
-                        Status::ok;
+    FILE* in = nullptr;
+    Status s = t.m.open_stimulus_input(&in);
+    if (s == Status::ok)
+        s = t.m.run.source == StimulusSource::bmp ? t.m.read_bmp_stimulus(in, stim, t.m.field_store[1])
+                                                  : t.m.read_text_stimulus(in, stim, t.m.field_store[1]);
+    if (in) std::fclose(in);
+    const bool failed = s != Status::ok;
     std::fflush(stdout);
     Read r{failed, stream_bytes(stim), testing::internal::GetCapturedStdout()};
     std::fclose(stim);
