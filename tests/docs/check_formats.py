@@ -19,8 +19,8 @@ told apart by the first word after the opening fence:
   expect                what the run must have written:
       FILE words A-B NOTE:    16-bit little-endian words A..B of FILE, listed
       FILE bytes A-B NOTE:    on the lines that follow (up to a blank line);
-                              NOTE is free text, "#" starts
-                              a comment, "|" is ignored
+                              NOTE is free text, "#" starts a comment, "|"
+                              is ignored
       FILE lines A-B NOTE:    text lines A..B of FILE, verbatim, one a line
       FILE contains:          every following line is a line of FILE
       FILE length N UNIT      FILE holds N words, bytes or lines
@@ -93,7 +93,7 @@ def parse_expect(lines, where):
         if m:
             body = []
             while i < len(lines) and lines[i].strip() and not is_header(lines[i].rstrip()):
-                body.append(lines[i].rstrip())
+                body.append(lines[i].strip())
                 i += 1
             if not body:
                 raise DocError("%s: %r lists no line" % (where, line))
@@ -203,8 +203,8 @@ def read_entries(path, kind):
         if len(data) % 2:
             raise DocError("%s has an odd number of bytes" % os.path.basename(path))
         return [data[i] | data[i + 1] << 8 for i in range(0, len(data), 2)]
-    return data.decode("latin-1").split("\n")[:-1] if data.endswith(b"\n") else \
-        data.decode("latin-1").split("\n")
+    text = data.decode("latin-1")
+    return [line.strip() for line in (text[:-1] if text.endswith("\n") else text).split("\n")]
 
 
 def compare(ex, folder, status, printed):
@@ -235,7 +235,7 @@ def compare(ex, folder, status, printed):
                     break
         elif kind == "contains":
             _, fname, wanted = check
-            have = set(s.rstrip() for s in read_entries(path, "lines"))
+            have = set(read_entries(path, "lines"))
             for line in wanted:
                 if line not in have:
                     problems.append("%s lacks the line %r" % (fname, line))
