@@ -9,13 +9,14 @@ cmake --install "$build" --prefix "$work/prefix" >install.log 2>&1 || { echo "FA
 p=$work/prefix
 for f in bin/veldax-gen bin/veldax-inspect share/veldax/verilog/veldax_words.vh \
     share/veldax/examples/default.kvf share/veldax/examples/testbench/tb.v \
-    share/man/man1/veldax-gen.1 share/man/man1/veldax-inspect.1; do
+    share/man/man1/veldax-gen.1 share/man/man1/veldax-inspect.1 share/man/man5/veldax-formats.5; do
     [ -f "$p/$f" ] || fail "$f not installed"
 done
 [ -x "$p/share/veldax/examples/testbench/run.sh" ] || fail "run.sh not executable"
-for page in veldax-gen veldax-inspect; do
-    out=$(MANWIDTH=80 man -l "$p/share/man/man1/$page.1" 2>&1) || fail "man $page: $out"
+for page in man1/veldax-gen.1 man1/veldax-inspect.1 man5/veldax-formats.5; do
+    out=$(MANWIDTH=80 man -l "$p/share/man/$page" 2>&1) || fail "man $page: $out"
     grep -q "^NAME" <<<"$out" || fail "man $page has no NAME section"
+    ! grep -E "<standard input>:[0-9]+: warning" <<<"$out" || fail "man $page: formatter warnings"
 done
 PATH=$p/bin:$PATH "$p/share/veldax/examples/testbench/run.sh" iverilog bench >bench.log 2>&1 ||
     fail "installed bench: $(cat bench.log)"
