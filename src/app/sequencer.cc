@@ -51,79 +51,57 @@ Status golden_frames(DeinterlacerModel& m, FILE* golden, FILE* golden_yuv, int32
     return Status::ok;
 }
 
-Status run_synthetic(DeinterlacerModel& m, FILE* stimulus, FILE* golden) {
-    for (int32_t i = 0; i < m.input_frames; ++i) {
-        const int32_t slot = frame_slot(i);
-        m.method_now = m.dmethod;
-        m.th0_now = m.th0_table[slot];
-        m.th1_now = m.th1_table[slot];
-        m.th2_now = m.th2_table[slot];
-        const int32_t b = i % 2;
-        if (m.fill_synthetic_field(stimulus, m.field_store[b], i) != Status::ok)
-            return Status::output_write_failed;
-        m.fill_borders(m.field_store[b], i);
-        if (const Status s = golden_frames(m, golden, nullptr, b, i); s != Status::ok) return s;
-    }
-    return Status::ok;
+// Synthetic field n into buffer n mod 2, with the thresholds of its frame.
+Status synthetic_field(DeinterlacerModel& m, const GenerationStreams& io, int32_t n) {
+    const int32_t slot = frame_slot(n);
+    m.th0_now = m.th0_table[slot];
+    m.th1_now = m.th1_table[slot];
+    m.th2_now = m.th2_table[slot];
+    const int32_t b = n % 2;
+    if (m.fill_synthetic_field(io.stimulus, m.field_store[b], n) != Status::ok)
+        return Status::output_write_failed;
+    m.fill_borders(m.field_store[b], n);
+    return golden_frames(m, io.golden, nullptr, b, n);
 }
 
 // Text or BMP picture into buffer 1; one golden frame (the layout gives a
 // picture one, whatever fconvert says).
-Status run_single_picture(DeinterlacerModel& m, FILE* in, FILE* stimulus, FILE* golden) {
+Status picture_field(DeinterlacerModel& m, const GenerationStreams& io) {
     PixelPlane* planes = m.field_store[1];
     const Status read = m.run.source == StimulusSource::bmp
-                            ? m.read_bmp_stimulus(in, stimulus, planes)
-                            : m.read_text_stimulus(in, stimulus, planes);
+                            ? m.read_bmp_stimulus(io.input, io.stimulus, planes)
+                            : m.read_text_stimulus(io.input, io.stimulus, planes);
     // The reader has named the file; nothing more is produced from a picture
     // that was not read.
     if (read != Status::ok) return read;
     m.fill_borders(planes, 0);
-    if (const Status s = golden_frames(m, golden, nullptr, 1, 0); s != Status::ok) return s;
+    if (const Status s = golden_frames(m, io.golden, nullptr, 1, 0); s != Status::ok) return s;
     m.input_frames = 1;
     return Status::ok;
 }
 
-// The fields of a planar YUV file, up to the field limit (at least one read).
-Status yuv_fields(DeinterlacerModel& m, FILE* in, FILE* stimulus, FILE* golden,
-                  FILE* golden_yuv) {
-    if (at_end(in)) return Status::ok;
-    for (;;) {
-        const int32_t b = m.input_frames % 2;
-        switch (m.read_yuv_frame(in, stimulus, m.field_store[b])) {
-        case YuvFrame::taken: {
-            // Sizes of frame 0 for every field; the field counter goes to the model.
-            m.fill_borders(m.field_store[b], 0);
-            const Status s = golden_frames(m, golden, golden_yuv, b, m.input_frames);
-            if (s != Status::ok) return s;
-            ++m.input_frames;
-            break;
-        }
-        case YuvFrame::end_of_input:
-            break;
-        case YuvFrame::write_failed:
-            return Status::output_write_failed;
-        case YuvFrame::read_failed:
-            return Status::stimulus_read_failed;
-        }
-        if (m.input_frames >= m.run.max_fields) return Status::ok;
-        if (at_end(in)) return Status::ok;
+// The next frame of a YUV sequence into buffer (fields so far) mod 2; a
+// frame cut short by the end of the input gives none.
+Status sequence_field(DeinterlacerModel& m, const GenerationStreams& io) {
+    if (at_end(io.input)) return Status::ok;
+    const int32_t b = m.input_frames % 2;
+    switch (m.read_yuv_frame(io.input, io.stimulus, m.field_store[b])) {
+    case YuvFrame::taken: {
+        // Sizes of frame 0 for every field; the field counter goes to the model.
+        m.fill_borders(m.field_store[b], 0);
+        const Status s = golden_frames(m, io.golden, io.golden_yuv, b, m.input_frames);
+        if (s != Status::ok) return s;
+        ++m.input_frames;
+        return Status::ok;
     }
-}
-
-Status run_yuv(DeinterlacerModel& m, FILE* in, FILE* stimulus, FILE* golden) {
-    m.input_frames = 0;
-    m.output_frames = 0;
-    FILE* golden_yuv = std::fopen(kGoldenYuvFile, "wb");
-    if (!golden_yuv) return Status::output_write_failed;
-    Status result = yuv_fields(m, in, stimulus, golden, golden_yuv);
-    // The end-of-file test also stops at a read error; that must not pass for
-    // the end of the sequence.
-    if (std::ferror(in) && (result == Status::ok || result == Status::stimulus_read_failed)) {
-        report_error("Can't read %s", m.run.path.c_str());
-        result = Status::stimulus_read_failed;
+    case YuvFrame::end_of_input:
+        return Status::ok;
+    case YuvFrame::write_failed:
+        return Status::output_write_failed;
+    case YuvFrame::read_failed:
+        return Status::stimulus_read_failed;
     }
-    if (!close_stream(golden_yuv) && result == Status::ok) result = Status::output_write_failed;
-    return result;
+    return Status::ok;
 }
 
 // Empties a data file the run had begun to write.
@@ -136,6 +114,41 @@ struct InputCloser {
 };
 
 }  // namespace
+
+void DeinterlacerModel::begin_generation() {
+    method_now = dmethod;
+    random_state = static_cast<uint32_t>(seed);
+    next_field = 0;
+    output_frames = 0;
+    // A sequence counts the fields it gives; the other sources know theirs.
+    if (run.source == StimulusSource::yuv) input_frames = 0;
+}
+
+Status DeinterlacerModel::generate_next_field(const GenerationStreams& io, bool* more) {
+    Status s = Status::ok;
+    *more = false;
+    switch (run.source) {
+    case StimulusSource::none:
+        break;
+    case StimulusSource::ramp:
+    case StimulusSource::random:
+        s = synthetic_field(*this, io, next_field);
+        *more = next_field + 1 < input_frames;
+        break;
+    case StimulusSource::text:
+    case StimulusSource::bmp:
+        s = picture_field(*this, io);
+        break;
+    case StimulusSource::yuv:
+        s = sequence_field(*this, io);
+        // At least one frame is read, whatever the limit says.
+        *more = input_frames < run.max_fields && !at_end(io.input);
+        break;
+    }
+    ++next_field;
+    if (s != Status::ok) *more = false;
+    return s;
+}
 
 Status DeinterlacerModel::run_generation() {
     if (an_input_is_an_output(*this)) return Status::input_is_output;
@@ -157,25 +170,22 @@ Status DeinterlacerModel::run_generation() {
         return Status::golden_not_created;
     }
 
-    method_now = dmethod;
-    random_state = static_cast<uint32_t>(seed);
-
+    GenerationStreams io{in.get(), stimulus, golden, nullptr};
     Status result = Status::ok;
-    switch (run.source) {
-    case StimulusSource::none:
-        break;
-    case StimulusSource::ramp:
-    case StimulusSource::random:
-        result = run_synthetic(*this, stimulus, golden);
-        break;
-    case StimulusSource::text:
-    case StimulusSource::bmp:
-        result = run_single_picture(*this, in.get(), stimulus, golden);
-        break;
-    case StimulusSource::yuv:
-        result = run_yuv(*this, in.get(), stimulus, golden);
-        break;
+    if (run.source == StimulusSource::yuv) {
+        io.golden_yuv = std::fopen(kGoldenYuvFile, "wb");
+        if (!io.golden_yuv) result = Status::output_write_failed;
     }
+    begin_generation();
+    for (bool more = result == Status::ok; more;) result = generate_next_field(io, &more);
+    // The end-of-file test also stops at a read error; that must not pass for
+    // the end of the sequence.
+    if (io.input && run.source == StimulusSource::yuv && std::ferror(io.input) &&
+        (result == Status::ok || result == Status::stimulus_read_failed)) {
+        report_error("Can't read %s", run.path.c_str());
+        result = Status::stimulus_read_failed;
+    }
+    if (!close_stream(io.golden_yuv) && result == Status::ok) result = Status::output_write_failed;
 
     // Both are closed whatever happened; a failed close loses data too.
     const bool stimulus_closed = close_stream(stimulus);

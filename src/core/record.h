@@ -21,6 +21,15 @@ namespace veldax {
 
 struct FrameLayout;
 
+// The streams of a generation: the input of a text, BMP or YUV run and the
+// data files written (golden_yuv for YUV runs only).
+struct GenerationStreams {
+    FILE* input = nullptr;
+    FILE* stimulus = nullptr;
+    FILE* golden = nullptr;
+    FILE* golden_yuv = nullptr;
+};
+
 // Entries of the per-frame tables: frames 0 and 1 have their own sizes and
 // thresholds, every later frame those of entry 2.
 constexpr int32_t kFrameTableSize = 3;
@@ -102,6 +111,7 @@ struct DeinterlacerModel {
     // ---- counters reported by the build files ----
     int32_t input_frames = 3;
     int32_t output_frames = 0;
+    int32_t next_field = 0;  // input field the sequencer generates next
     int32_t total_input = 0;
     int32_t total_output = 0;
 
@@ -169,7 +179,13 @@ struct DeinterlacerModel {
     void interpolate_plane(int32_t buffer, int32_t plane, int32_t parity, int32_t frame);
 
     // ---- app/sequencer.cc ----
+    // Creates the data files and generates every field into them.
     Status run_generation();
+    // The same, field by field, into streams the caller owns: counters,
+    // method and random state set for a new run, then one input field (its
+    // stimulus and its golden frames) a call; *more is false after the last.
+    void begin_generation();
+    Status generate_next_field(const GenerationStreams& io, bool* more);
 
     // ---- io: stimulus sources and golden writers ----
     Status fill_synthetic_field(FILE* stimulus, PixelPlane* planes, int32_t frame);
