@@ -1,5 +1,5 @@
 // Throughput of the row kernels over one 720-sample row and over a whole
-// 1920 x 1080 plane: every variant this processor runs, weave and bob, the
+// 1920 x 1080 plane: every variant this processor runs, bob included, the
 // per-sample reference for the ratio between them, and a memcpy of the same
 // row or plane as the floor.
 #include <benchmark/benchmark.h>
@@ -139,23 +139,10 @@ const BenchModel& plane_model() {
     return bm;
 }
 
-RowInputs plane_inputs(const BenchModel& bm, int32_t plane, int32_t j, bool reuse) {
-    const PixelPlane &c = bm.cur(plane), &o = bm.prev(plane);
-    return {c.row(j - 1), c.row(j),     c.row(j + 1), o.row(j - 1),
-            o.row(j),     o.row(j + 1), bm.m.motion_store.row(j), reuse};
-}
-
 void memcpy_plane(benchmark::State& state) {
     const BenchModel& bm = plane_model();
     run_plane(state, bm, [&](int32_t j, int32_t* out) {
         std::memcpy(out, bm.cur().row(j), sizeof(int32_t) * kPlaneWidth);
-    });
-}
-
-void method_plane(benchmark::State& state, RowOperation op) {
-    const BenchModel& bm = plane_model();
-    run_plane(state, bm, [&](int32_t j, int32_t* out) {
-        op(plane_inputs(bm, 0, j, false), bm.params(), kPlaneWidth, out);
     });
 }
 
@@ -177,11 +164,11 @@ void intra_plane(benchmark::State& state, const KernelTable* k) {
 
 void inter_plane(benchmark::State& state, const KernelTable* k, bool reuse) {
     const BenchModel& bm = plane_model();
+    const PixelPlane &c = bm.cur(reuse ? 1 : 0), &o = bm.prev(reuse ? 1 : 0);
     const InterRowKernel kernel = reuse ? k->inter_row_reusing : k->inter_row_measuring;
     run_plane(state, bm, [&](int32_t j, int32_t* out) {
-        const RowInputs in = plane_inputs(bm, reuse ? 1 : 0, j, reuse);
-        kernel(in.up, in.mid, in.down, in.prev_up, in.prev_mid, in.prev_down, in.motion, out,
-               kPlaneWidth, bm.params());
+        kernel(c.row(j - 1), c.row(j), c.row(j + 1), o.row(j - 1), o.row(j), o.row(j + 1),
+               bm.m.motion_store.row(j), out, kPlaneWidth, bm.params());
     });
 }
 
@@ -190,7 +177,6 @@ void inter_plane(benchmark::State& state, const KernelTable* k, bool reuse) {
 int register_kernels() {
     benchmark::RegisterBenchmark("row/memcpy", memcpy_row);
     benchmark::RegisterBenchmark("plane/memcpy", memcpy_plane);
-    benchmark::RegisterBenchmark("plane/weave", method_plane, weave_row);
     int32_t count = 0;
     const KernelVariant* variants = kernel_variants(&count);
     for (int32_t v = 0; v < count; ++v) {

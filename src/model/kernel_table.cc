@@ -1,5 +1,7 @@
 #include "model/kernel_table.h"
 
+#include <cstring>
+
 namespace veldax {
 
 namespace {
@@ -28,34 +30,52 @@ const KernelVariant kVariants[] = {
 #endif
 };
 
+constexpr int32_t kVariantCount = static_cast<int32_t>(sizeof(kVariants) / sizeof(kVariants[0]));
+
 template <class Kernel>
 void take(Kernel& to, Kernel from) {
     if (from) to = from;
 }
 
-KernelTable best_usable() {
-    KernelTable best = *kVariants[0].table;
-    for (const KernelVariant& v : kVariants) {
-        if (!v.usable()) continue;
-        best.name = v.table->name;
-        take(best.bob_row, v.table->bob_row);
-        take(best.intra_row, v.table->intra_row);
-        take(best.inter_row_measuring, v.table->inter_row_measuring);
-        take(best.inter_row_reusing, v.table->inter_row_reusing);
+// The usable variants up to kVariants[last], each kernel from the last of
+// them that has it, under the name of the last of them.
+KernelTable usable_up_to(int32_t last) {
+    KernelTable chosen = *kVariants[0].table;
+    for (int32_t v = 0; v <= last; ++v) {
+        const KernelTable& t = *kVariants[v].table;
+        if (!kVariants[v].usable()) continue;
+        chosen.name = t.name;
+        take(chosen.bob_row, t.bob_row);
+        take(chosen.intra_row, t.intra_row);
+        take(chosen.inter_row_measuring, t.inter_row_measuring);
+        take(chosen.inter_row_reusing, t.inter_row_reusing);
     }
-    return best;
+    return chosen;
+}
+
+// The table kernels() returns: every usable variant, unless a test forces one.
+KernelTable& in_use() {
+    static KernelTable table = usable_up_to(kVariantCount - 1);
+    return table;
 }
 
 }  // namespace
 
 const KernelVariant* kernel_variants(int32_t* count) {
-    *count = static_cast<int32_t>(sizeof(kVariants) / sizeof(kVariants[0]));
+    *count = kVariantCount;
     return kVariants;
 }
 
-const KernelTable& kernels() {
-    static const KernelTable chosen = best_usable();
-    return chosen;
+const KernelTable& kernels() { return in_use(); }
+
+bool force_kernel_variant(const char* name) {
+    for (int32_t v = 0; v < kVariantCount; ++v) {
+        if (std::strcmp(kVariants[v].table->name, name) != 0) continue;
+        if (!kVariants[v].usable()) return false;
+        in_use() = usable_up_to(v);
+        return true;
+    }
+    return false;
 }
 
 }  // namespace veldax

@@ -26,6 +26,8 @@ using InterRowKernel = void (*)(const int32_t* up, const int32_t* mid, const int
 // Mean of the rows above and below with a half rounded up (bob).
 using BobRowKernel = void (*)(const int32_t* up, const int32_t* down, int32_t* out, int32_t width);
 
+// Filled by name (designated initialisers) in row_kernel_table() of
+// model/kernel_rows.inc, the one place that lists the kernels of a variant.
 struct KernelTable {
     const char* name;
     BobRowKernel bob_row;
@@ -46,6 +48,13 @@ const KernelVariant* kernel_variants(int32_t* count);
 // The kernels in use, picked on the first call: each one from the last
 // usable variant of kernel_variants that has it.
 const KernelTable& kernels();
+
+// For the tests: from now on kernels() gives the variant called `name`, each
+// kernel it leaves out taken from the last usable variant before it, as the
+// normal choice does.  False, with nothing changed, when no variant has that
+// name or this processor cannot run it.  Call it before a run, not during
+// one.
+bool force_kernel_variant(const char* name);
 
 // The tables of each instruction set (model/kernels_*.cc).
 extern const KernelTable kPlainKernels;

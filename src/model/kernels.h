@@ -1,6 +1,6 @@
 // Pixel kernels of the intra and inter methods: pure functions of the window
 // samples and the sample ceiling, free of I/O and of the model record, so the
-// row loops (model/kernel_rows.h) and the per-sample reference of the tests
+// row loops (model/kernel_rows.inc) and the per-sample reference of the tests
 // share them, and tests call them directly.
 //
 // Windows are passed as pointers to the centre sample of each row: up[x],

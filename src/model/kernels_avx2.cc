@@ -3,12 +3,12 @@
 #include "model/kernel_table.h"
 
 #ifdef VELDAX_HAVE_AVX2_KERNELS
-#include "model/kernel_rows.h"
+#include "model/kernel_rows.inc"
 
 namespace veldax {
 
-const KernelTable kAvx2Kernels = {"avx2", bob_row_kernel, intra_row_kernel, inter_row_measuring_kernel,
-                                  inter_row_reusing_kernel};
+constinit const KernelTable kAvx2Kernels = row_kernel_table("avx2");
+
 }  // namespace veldax
 
 #endif

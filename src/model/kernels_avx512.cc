@@ -4,13 +4,23 @@
 #include "model/kernel_table.h"
 
 #ifdef VELDAX_HAVE_AVX512_KERNELS
-#include "model/kernel_rows.h"
+#include "model/kernel_rows.inc"
 
 namespace veldax {
 
-// No bob row: it only streams memory, and its 256-bit build runs faster.
-const KernelTable kAvx512Kernels = {"avx512", nullptr, intra_row_kernel,
-                                    inter_row_measuring_kernel, inter_row_reusing_kernel};
+namespace {
+
+constexpr KernelTable avx512_table() {
+    KernelTable table = row_kernel_table("avx512");
+    // No bob row: it only streams memory, and its 256-bit build runs faster.
+    table.bob_row = nullptr;
+    return table;
+}
+
+}  // namespace
+
+constinit const KernelTable kAvx512Kernels = avx512_table();
+
 }  // namespace veldax
 
 #endif

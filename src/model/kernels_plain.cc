@@ -1,10 +1,10 @@
 // The row kernels built for the baseline instruction set.
-#include "model/kernel_rows.h"
 #include "model/kernel_table.h"
+
+#include "model/kernel_rows.inc"
 
 namespace veldax {
 
-const KernelTable kPlainKernels = {"plain", bob_row_kernel, intra_row_kernel, inter_row_measuring_kernel,
-                                   inter_row_reusing_kernel};
+constinit const KernelTable kPlainKernels = row_kernel_table("plain");
 
 }  // namespace veldax

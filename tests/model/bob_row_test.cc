@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "model/kernel_table.h"
-#include "model/methods.h"
 
 namespace {
 
@@ -37,8 +36,7 @@ TEST(BobRow, MeanEqualsSixtyFourBitMean) {
     }
     const int32_t n = static_cast<int32_t>(up.size());
     std::vector<int32_t> out(up.size());
-    const RowInputs in{up.data(), nullptr, down.data(), nullptr, nullptr, nullptr, nullptr, false};
-    bob_row(in, RowParams{}, n, out.data());
+    kernels().bob_row(up.data(), down.data(), out.data(), n);
     for (size_t i = 0; i < up.size(); ++i)
         ASSERT_EQ(out[i], wide_mean(up[i], down[i])) << up[i] << " " << down[i];
     // Every kernel variant this processor runs.

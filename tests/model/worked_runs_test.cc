@@ -1,9 +1,11 @@
 // Small runs worked out by hand, so that the faults the reference model
 // check finds are also found where python3 is missing: the ramp's wrap, the
 // parity and place of converted frames, the odd-width chroma of golden.dat,
-// both sample counters.
+// both sample counters.  The runs go through veldax-gen-variant once per row
+// kernel variant this processor runs (the variant names the test).
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -20,10 +22,20 @@ struct Outputs {
     std::string params;
 };
 
-Outputs run_d(const std::string& kvf, const std::vector<std::string>& args = {"cfg.kvf", "-d"}) {
+// The runs of a test, with the kernel variant of its parameter.
+class WorkedRuns : public testing::TestWithParam<std::string> {
+protected:
+    void SetUp() override {
+        RecordProperty("kernel_variant", GetParam());
+        std::printf("kernel variant %s\n", GetParam().c_str());
+    }
+    Outputs run_d(const std::string& kvf) const;
+};
+
+Outputs WorkedRuns::run_d(const std::string& kvf) const {
     TempDir dir;
     write_file(dir.file("cfg.kvf"), kvf);
-    const auto r = run_veldax_shell(dir.path(), args);
+    const auto r = run_variant_shell(GetParam(), dir.path(), {"cfg.kvf", "-d"});
     return {r.status, words_of(read_file(dir.file("stimulus.dat"))),
             words_of(read_file(dir.file("golden.dat"))), read_file(dir.file("params.v"))};
 }
@@ -37,9 +49,12 @@ std::string counter(const std::string& params, const std::string& name) {
 
 }  // namespace
 
+INSTANTIATE_TEST_SUITE_P(KernelVariants, WorkedRuns, testing::ValuesIn(usable_kernel_variants()),
+                         [](const testing::TestParamInfo<std::string>& info) { return info.param; });
+
 // Ramp (i + p + j + k) mod max_value: with 2-bit samples (max 3) it wraps
 // after 2, never reaching 3.
-TEST(WorkedRuns, RampWrapsAtMaxValue) {
+TEST_P(WorkedRuns, RampWrapsAtMaxValue) {
     const Outputs r = run_d("frame_width=4\nframe_height=2\ndwidth=2\n");
     ASSERT_EQ(r.status, 0);
     EXPECT_EQ(r.stimulus, (std::vector<int>{0, 1, 2, 0, 1, 2, 0, 1,   // field 0
@@ -53,7 +68,7 @@ TEST(WorkedRuns, RampWrapsAtMaxValue) {
 // mirror row 1.  Keeping parity 0 gives the field itself, parity 1 rebuilds
 // row 0 as i+1.  fconvert adds one frame of the other parity per field and
 // one more ahead of the first pair; copyframe keeps the same parity.
-TEST(WorkedRuns, ConvertedFramesParityAndFirstExtraFrame) {
+TEST_P(WorkedRuns, ConvertedFramesParityAndFirstExtraFrame) {
     const std::string base = "frame_width=1\nframe_height=3\ndmethod=intra\nfconvert=1\n";
     const Outputs other = run_d(base);
     ASSERT_EQ(other.status, 0);
@@ -73,7 +88,7 @@ TEST(WorkedRuns, ConvertedFramesParityAndFirstExtraFrame) {
 // 4:2:2 of 4 x 2: a field is 8 luma and 2 x 4 chroma words in, a frame 8 and
 // 2 x 4 out; with parallel ports a frame counts its luma only.  Planar
 // parallel counts plane 0 only.
-TEST(WorkedRuns, BothSampleCounters) {
+TEST_P(WorkedRuns, BothSampleCounters) {
     const struct { std::string kvf, input, output; } cases[] = {
         {"num_plane=3\nycbcr422=1\n", "48", "48"},
         {"num_plane=3\nycbcr422=1\nparallel=1\n", "48", "24"},
@@ -91,7 +106,7 @@ TEST(WorkedRuns, BothSampleCounters) {
 // Odd width 3, 4:2:2: a chroma plane of golden.dat takes the even columns of
 // row y at word y*3/2 + k, so row 1 starts at word 1; the third word gets
 // no sample and is 0.
-TEST(WorkedRuns, OddWidthGoldenChroma) {
+TEST(WorkedModel, OddWidthGoldenChroma) {
     TestModel t(3, 2, 3);
     t.m.ycbcr422 = 1;
     ASSERT_TRUE(t.ready());

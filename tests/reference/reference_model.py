@@ -5,6 +5,9 @@ sample by sample, to check the program's "stimulus.dat", "golden.dat",
 "golden.yuv" and counters bit for bit over a matrix of small configurations.
 
 Usage: reference_model.py PATH/TO/veldax-gen
+       reference_model.py --variants PATH/TO/veldax-gen-variant
+The second form checks every configuration once per row kernel variant that
+"veldax-gen-variant --list" names, and prints a line per variant.
 Exits 0 when every configuration matches, 1 otherwise.
 """
 import itertools
@@ -427,28 +430,18 @@ def file_runs():
     return runs
 
 
-def main():
-    binary = os.path.abspath(sys.argv[1])
-    runs = []
-    for cfg in configurations():
-        for switch, fields in (("-d", 5), ("-g", 4)):
-            runs.append((cfg, [switch, str(fields)], None, Model(cfg, switch == "-d", fields)))
-    # Past the end of the per-frame tables.
-    cfg = dict(BASE, dmethod=INTER, frame_width=4, frame_height=3, dynamic=1, frmh_2=1, th1_2=2,
-               th2_2=20)
-    runs.append((cfg, ["-g", "1003"], None, Model(cfg, False, 1003)))
-    runs += file_runs()
+def check(command, runs):
+    """Runs `command` (the program and any leading arguments) over every run;
+    prints each run that differs and returns the count of them."""
     failures = 0
     for n, (cfg, args, data, model) in enumerate(runs):
-        if data is None:
-            model.run()
         with tempfile.TemporaryDirectory() as d:
             with open(os.path.join(d, "cfg.kvf"), "w") as f:
                 f.write(kvf_text(cfg))
             if data is not None:
                 with open(os.path.join(d, args[1]), "wb") as f:
                     f.write(data)
-            proc = subprocess.run([binary, "cfg.kvf"] + args, cwd=d, capture_output=True, text=True)
+            proc = subprocess.run(command + ["cfg.kvf"] + args, cwd=d, capture_output=True, text=True)
             problems = []
             if proc.returncode != 0:
                 problems.append("exit %d: %s" % (proc.returncode, proc.stdout.strip()))
@@ -476,9 +469,43 @@ def main():
                         problems.append("params.v lacks '%s'" % line)
             if problems:
                 failures += 1
-                print("run %d %s: %s\n  %s" % (n, " ".join(args), cfg, "; ".join(problems)))
-    print("%d passed, %d failed" % (len(runs) - failures, failures))
-    return 1 if failures else 0
+                print("run %d %s: %s\n  %s" % (n, " ".join(command[1:] + args), cfg, "; ".join(problems)))
+    return failures
+
+
+def main():
+    if sys.argv[1] == "--variants":
+        program = os.path.abspath(sys.argv[2])
+        listed = subprocess.run([program, "--list"], capture_output=True, text=True, check=True)
+        variants = listed.stdout.split()
+        if not variants:
+            print("FAIL: %s --list names no kernel variant" % program)
+            return 1
+        commands = [("variant " + v, [program, v]) for v in variants]
+    else:
+        commands = [(None, [os.path.abspath(sys.argv[1])])]
+    runs = []
+    for cfg in configurations():
+        for switch, fields in (("-d", 5), ("-g", 4)):
+            runs.append((cfg, [switch, str(fields)], None, Model(cfg, switch == "-d", fields)))
+    # Past the end of the per-frame tables.
+    cfg = dict(BASE, dmethod=INTER, frame_width=4, frame_height=3, dynamic=1, frmh_2=1, th1_2=2,
+               th2_2=20)
+    runs.append((cfg, ["-g", "1003"], None, Model(cfg, False, 1003)))
+    runs += file_runs()
+    # The expected outputs once, for every program run.
+    for cfg, args, data, model in runs:
+        if data is None:
+            model.run()
+    passed = failed = 0
+    for label, command in commands:
+        failures = check(command, runs)
+        if label:
+            print("%s: %d passed, %d failed" % (label, len(runs) - failures, failures))
+        passed += len(runs) - failures
+        failed += failures
+    print("%d passed, %d failed" % (passed, failed))
+    return 1 if failed else 0
 
 
 if __name__ == "__main__":

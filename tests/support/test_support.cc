@@ -10,6 +10,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "model/kernel_table.h"
+
 namespace veldax_test {
 
 namespace fs = std::filesystem;
@@ -83,10 +85,14 @@ RunResult run_veldax(const std::string& dir, const std::vector<std::string>& arg
     return result;
 }
 
-ShellRun run_veldax_shell(const std::string& dir, const std::vector<std::string>& args,
-                          const std::string& prefix, const std::string& suffix) {
+namespace {
+
+// `program` is already quoted.
+ShellRun run_in_shell(const std::string& program, const std::string& dir,
+                      const std::vector<std::string>& args, const std::string& prefix,
+                      const std::string& suffix) {
     TempDir capture;
-    std::string cmd = "cd " + quote(dir) + " && exec </dev/null; " + prefix + quote(VELDAX_BINARY);
+    std::string cmd = "cd " + quote(dir) + " && exec </dev/null; " + prefix + program;
     for (const auto& a : args) {
         cmd.push_back(' ');
         cmd.append(quote(a));
@@ -98,6 +104,27 @@ ShellRun run_veldax_shell(const std::string& dir, const std::vector<std::string>
     result.out = read_file(capture.file("out"));
     result.err = read_file(capture.file("err"));
     return result;
+}
+
+}  // namespace
+
+ShellRun run_veldax_shell(const std::string& dir, const std::vector<std::string>& args,
+                          const std::string& prefix, const std::string& suffix) {
+    return run_in_shell(quote(VELDAX_BINARY), dir, args, prefix, suffix);
+}
+
+std::vector<std::string> usable_kernel_variants() {
+    int32_t count = 0;
+    const veldax::KernelVariant* variants = veldax::kernel_variants(&count);
+    std::vector<std::string> names;
+    for (int32_t v = 0; v < count; ++v)
+        if (variants[v].usable()) names.push_back(variants[v].table->name);
+    return names;
+}
+
+ShellRun run_variant_shell(const std::string& variant, const std::string& dir,
+                           const std::vector<std::string>& args) {
+    return run_in_shell(quote(VELDAX_VARIANT_BINARY) + " " + quote(variant), dir, args, "", "");
 }
 
 std::string source_path(const std::string& relative) {

@@ -48,6 +48,14 @@ struct ShellRun {
 ShellRun run_veldax_shell(const std::string& dir, const std::vector<std::string>& args,
                           const std::string& prefix = "", const std::string& suffix = "");
 
+// Names of the row kernel variants this processor runs, the plain one first.
+std::vector<std::string> usable_kernel_variants();
+
+// run_veldax_shell through veldax-gen-variant: the same run with the row
+// kernels of `variant` forced.
+ShellRun run_variant_shell(const std::string& variant, const std::string& dir,
+                           const std::vector<std::string>& args);
+
 // Path of a file in the source tree (for examples/).
 std::string source_path(const std::string& relative);
 
