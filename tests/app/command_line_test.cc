@@ -57,7 +57,8 @@ const std::string nokvf = "KVF file nope.kvf does not exist\n", two = "Stimulus 
 
 // Beyond physical memory (if under 30 GB) a request is refused up front: field buffers take 80 bytes
 // a row for 2 planes 1 x mem/60, 16 a sample for 2 planes sqrt(mem/28) square at 1 bit, golden
-// frames 20 more.
+// frames 20 more.  From 30 GB on, the square's 2*side^2 = mem/14 no longer fits in 32 bits, so the
+// size check would refuse it before the memory check is reached.
 std::string tall(double mem) {
     return "num_plane=2\nframe_width=1\nburst_count=1\nburst_length=2\nframe_height=" +
            std::to_string(std::lround(mem / 60));
@@ -124,8 +125,8 @@ TEST_P(Driver, Runs) {
     if (c.sized) {
         const double mem = static_cast<double>(sysconf(_SC_PHYS_PAGES)) * sysconf(_SC_PAGE_SIZE);
         if (!(mem > 0 && mem < 30e9))
-            GTEST_SKIP() << "physical memory is " << mem / 1e9
-                         << " GB: the sizing needs a figure above 0 and under 30 GB";
+            GTEST_SKIP() << "physical memory is " << std::lround(mem / 1e8) / 10.0
+                         << " GB: a request sized beyond it passes the 32-bit size checks only under 30 GB";
         kvf = c.sized(mem);
     }
     veldax_test::TempDir dir;

@@ -198,10 +198,12 @@ parameter FRMHEIGHT_2       = 200;
 #define    VELDAX_STIMULUS        "stimulus_abc.dat"
 #define    VELDAX_GOLDEN          "golden_abc.dat"
 )";
-    EXPECT_EQ(emitted(set, "params.v"), params);
+    int32_t depth = -1;
+    const std::string p = emitted(set, "params.v", &depth);
+    ASSERT_EQ(depth, 1866240);  // computable, and the depth worked out above
+    EXPECT_EQ(p, params);
     EXPECT_EQ(emitted(set, "veldax_head"), header);
     // Values the table must take from the right fields.
-    const std::string p = emitted(set, "params.v");
     for (const char* want : {"DMETHOD           = \"INTRA\"", "LBUFFER           = \"PFU\"",
                              "WRFIFO_TYPE       = \"LUT\"", "RDFIFO_TYPE       = \"EBR\"",
                              "BASE_ADDR         = -1;", "FRMWIDTH_1        = 500;",
