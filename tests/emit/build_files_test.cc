@@ -87,8 +87,19 @@ TEST(Emit, FieldTable) {
                           "FRMWIDTH_1 FRMWIDTH_2 FRMHEIGHT_0 FRMHEIGHT_1 FRMHEIGHT_2 ");
 }
 
-// Every row of the table in each file's line form, between the files' fixed lines, for
-// a configuration whose fields all differ from their defaults.
+// Both files in full, written out by hand, for a configuration whose fields all differ
+// from their defaults.  The values not given directly:
+// - MEM_DEPTH 1866240: 4:2:2 stores two samples a pixel, so a line is 720 * 2 = 1440
+//   samples; a 64-bit bus word holds 64 / 10 = 6 of them and a half-request is
+//   5 * 8 / 2 = 20 words, 120 samples; 1440 / 120 = 12 half-requests of 20 eight-byte
+//   words = 1920 bytes a line, 1920 * 486 / 2 = 466560 a field, four fields for intra.
+// - ABUS_WIDTH 33: the top address 1866240 + 0xFFFFFFFF = 4296833535 lies above
+//   2^32 = 4294967296, so 33 bits.  BASE_ADDR is its low 32 bits signed: -1.
+// - FXWIDTH 10 and FYWIDTH 9: 720 <= 2^10, 486 <= 2^9.  DPWIDTH 20: parallel 4:2:2
+//   carries two 10-bit samples.
+// - The per-frame sizes (dynamic): entry 0 is the frame less one (719, 485), the entries
+//   not given follow entry 0.  SEED 1 and the counters are those before a run.
+// - PCLK (dynamic with seppclk), DYNAMIC_PORTS and FRMPORTS are the optional lines set.
 TEST(Emit, FilesFollowTheTable) {
     const Set set = [](DeinterlacerModel& m) {
         m.num_plane = 3, m.dwidth = 10, m.frame_width = 720, m.frame_height = 486;
@@ -98,37 +109,101 @@ TEST(Emit, FilesFollowTheTable) {
         m.rdfifo_depth = 8, m.base_addr = 0xFFFFFFFFu, m.burst_count = 5, m.burst_length = 8;
         m.pbus_width = 16, m.family = "RUM", m.frmw[1] = 500, m.frmh[2] = 200;
     };
-    TestModel t;
-    t.m.module_name = "abc";
-    set(t.m);
-    t.m.derive_configuration();
-    ASSERT_TRUE(t.m.compute_mem_depth());
-    t.m.mem_depth = *t.m.compute_mem_depth();
-    t.m.abus_width = ceil_log2(int64_t{t.m.mem_depth} + 0xFFFFFFFFll);
-    char line[200];
-    std::vector<std::string> params, simulation, header = {
-        "#define    VELDAX_USERNAME            abc", "#define    VELDAX_u1_USERNAME         u1_abc",
-        "#define    VELDAX_USERNAME_top        abc_top", "#define    VELDAX_USERNAME_tb         abc_tb",
-        "#define    VELDAX_u1_USERNAME_top     u1_abc_top", "#define    VELDAX_DEINTERLACER_NAME \"abc\""};
-    for (int32_t i = 0; i < kBuildFieldCount; ++i) {
-        const BuildField& f = kBuildFields[i];
-        const BuildValue v = f.value(t.m);
-        const std::string value = v.word ? "\"" + std::string(v.word) + "\"" : std::to_string(v.number);
-        std::snprintf(line, sizeof(line), "parameter %-18s= %s;", f.name, value.c_str());
-        if (in_params(f.file)) (f.file == BuildFile::simulation ? simulation : params).push_back(line);
-        std::snprintf(line, sizeof(line), "#define    VELDAX_%-20s%s", f.name, value.c_str());
-        if (in_header(f.file)) header.push_back(line);
-    }
-    params.push_back("//----only for simulation");
-    params.insert(params.end(), simulation.begin(), simulation.end());
-    header.insert(header.end(), {"#define    VELDAX_PCLK", "#define    VELDAX_DYNAMIC_PORTS",
-                                 "#define    VELDAX_FRMPORTS", "#define    VELDAX_DEVICE          DEVICE_RUM",
-                                 "#define    VELDAX_STIMULUS        \"stimulus_abc.dat\"",
-                                 "#define    VELDAX_GOLDEN          \"golden_abc.dat\""});
-    EXPECT_EQ(lines_of(emitted(set, "params.v")), params);
-    EXPECT_EQ(lines_of(emitted(set, "veldax_head")), header);
+    const std::string params = R"(parameter NUM_PLANE         = 3;
+parameter DWIDTH            = 10;
+parameter MAXFWIDTH         = 720;
+parameter MAXFHEIGHT        = 486;
+parameter DMETHOD           = "INTRA";
+parameter YCBCR422          = "TRUE";
+parameter YCBCR444          = "FALSE";
+parameter PARALLEL          = "TRUE";
+parameter DYNAMIC           = "TRUE";
+parameter INITFIELD         = 1;
+parameter FCONVERT          = "FALSE";
+parameter COPYFRAME         = "TRUE";
+parameter SEPPCLK           = "TRUE";
+parameter FRMPORTS          = "TRUE";
+parameter LBUFFER           = "PFU";
+parameter INTER_TH0         = 3;
+parameter INTER_TH1         = 40;
+parameter INTER_TH2         = 99;
+parameter DBUS_WIDTH        = 64;
+parameter ABUS_WIDTH        = 33;
+parameter WRFIFO_DEPTH      = 32;
+parameter WRFIFO_TYPE       = "LUT";
+parameter RDFIFO_DEPTH      = 8;
+parameter RDFIFO_TYPE       = "EBR";
+parameter BASE_ADDR         = -1;
+parameter BURST_COUNT       = 5;
+parameter BURST_LENGTH      = 8;
+parameter PBUS_WIDTH        = 16;
+parameter PADDR_WIDTH       = 5;
+parameter FAMILY            = "RUM";
+//----only for simulation
+parameter SEED              = 1;
+parameter MEM_DEPTH         = 1866240;
+parameter INPUT_FRAMES      = 3;
+parameter OUTPUT_FRAMES     = 0;
+parameter TOTAL_INPUT       = 0;
+parameter TOTAL_OUTPUT      = 0;
+parameter FRMWIDTH_0        = 719;
+parameter FRMWIDTH_1        = 500;
+parameter FRMWIDTH_2        = 719;
+parameter FRMHEIGHT_0       = 485;
+parameter FRMHEIGHT_1       = 485;
+parameter FRMHEIGHT_2       = 200;
+)";
+    const std::string header = R"(#define    VELDAX_USERNAME            abc
+#define    VELDAX_u1_USERNAME         u1_abc
+#define    VELDAX_USERNAME_top        abc_top
+#define    VELDAX_USERNAME_tb         abc_tb
+#define    VELDAX_u1_USERNAME_top     u1_abc_top
+#define    VELDAX_DEINTERLACER_NAME "abc"
+#define    VELDAX_NUM_PLANE           3
+#define    VELDAX_DWIDTH              10
+#define    VELDAX_MAXFWIDTH           720
+#define    VELDAX_MAXFHEIGHT          486
+#define    VELDAX_DMETHOD             "INTRA"
+#define    VELDAX_YCBCR422            "TRUE"
+#define    VELDAX_YCBCR444            "FALSE"
+#define    VELDAX_PARALLEL            "TRUE"
+#define    VELDAX_INITFIELD           1
+#define    VELDAX_DYNAMIC             "TRUE"
+#define    VELDAX_FCONVERT            "FALSE"
+#define    VELDAX_COPYFRAME           "TRUE"
+#define    VELDAX_SEPPCLK             "TRUE"
+#define    VELDAX_LBUFFER             "PFU"
+#define    VELDAX_INTER_TH0           3
+#define    VELDAX_INTER_TH1           40
+#define    VELDAX_INTER_TH2           99
+#define    VELDAX_DBUS_WIDTH          64
+#define    VELDAX_ABUS_WIDTH          33
+#define    VELDAX_WRFIFO_DEPTH        32
+#define    VELDAX_WRFIFO_TYPE         "LUT"
+#define    VELDAX_RDFIFO_DEPTH        8
+#define    VELDAX_RDFIFO_TYPE         "EBR"
+#define    VELDAX_BASE_ADDR           -1
+#define    VELDAX_BURST_COUNT         5
+#define    VELDAX_BURST_LENGTH        8
+#define    VELDAX_PBUS_WIDTH          16
+#define    VELDAX_PADDR_WIDTH         5
+#define    VELDAX_FAMILY              "RUM"
+#define    VELDAX_FXWIDTH             10
+#define    VELDAX_FYWIDTH             9
+#define    VELDAX_DPWIDTH             20
+#define    VELDAX_PCLK
+#define    VELDAX_DYNAMIC_PORTS
+#define    VELDAX_FRMPORTS
+#define    VELDAX_DEVICE          DEVICE_RUM
+#define    VELDAX_STIMULUS        "stimulus_abc.dat"
+#define    VELDAX_GOLDEN          "golden_abc.dat"
+)";
+    int32_t depth = -1;
+    const std::string p = emitted(set, "params.v", &depth);
+    ASSERT_EQ(depth, 1866240);  // computable, and the depth worked out above
+    EXPECT_EQ(p, params);
+    EXPECT_EQ(emitted(set, "veldax_head"), header);
     // Values the table must take from the right fields.
-    const std::string p = emitted(set, "params.v");
     for (const char* want : {"DMETHOD           = \"INTRA\"", "LBUFFER           = \"PFU\"",
                              "WRFIFO_TYPE       = \"LUT\"", "RDFIFO_TYPE       = \"EBR\"",
                              "BASE_ADDR         = -1;", "FRMWIDTH_1        = 500;",

@@ -1,6 +1,7 @@
-// The fast random fill against the plain generator and the plain scale:
-// the lookup table over every draw and every sample width, the jumped lanes
-// against the serial sequence over a long run and every row length.
+// The random source: its first draws and scaled values, and the fast random
+// fill against the plain generator and the plain scale: the lookup table over
+// every draw and every sample width, the jumped lanes against the serial
+// sequence over a long run and every row length.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -16,6 +17,13 @@ using namespace veldax;
 int32_t scaled_by_double(int32_t draw, int32_t max_value) {
     const int32_t v = static_cast<int32_t>((draw / 32767.0) * static_cast<double>(max_value));
     return v > max_value ? max_value : (v < 0 ? 0 : v);
+}
+
+TEST(RandomSource, FirstDrawsAndScaling) {
+    uint32_t state = 1;
+    for (int32_t want : {41, 18467, 6334, 26500, 19169}) EXPECT_EQ(next_random_draw(state), want);
+    EXPECT_EQ(random_sample_value(16383, 255, 0), 127);
+    EXPECT_EQ(random_sample_value(32767, 255, 0), 255);
 }
 
 TEST(RandomScale, EveryDrawEveryWidth) {
