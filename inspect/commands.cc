@@ -18,8 +18,10 @@ void print_record(const std::string& head, const std::vector<uint8_t>& bytes, in
     const int64_t have = static_cast<int64_t>(bytes.size());
     std::string md5 = "-";
     const char* note = "";
-    if (offset + size <= have) md5 = md5_hex(bytes.data() + offset, static_cast<size_t>(size));
-    else note = offset < have ? " (cut short)" : " (missing)";
+    if (offset + size <= have)
+        md5 = md5_hex(bytes.data() + offset, static_cast<size_t>(size));
+    else
+        note = offset < have ? " (cut short)" : " (missing)";
     std::printf("%s offset %" PRId64 " words %" PRId64 " md5 %s%s\n", head.c_str(), offset, words,
                 md5.c_str(), note);
 }
@@ -37,7 +39,8 @@ bool check_length(const std::string& path, int64_t have, int64_t want) {
         std::printf("%s: %" PRId64 " bytes, the run writes %" PRId64 ": %" PRId64 " bytes short\n",
                     path.c_str(), have, want, want - have);
     else
-        std::printf("%s: %" PRId64 " bytes, the run writes %" PRId64 ": %" PRId64 " bytes past the end\n",
+        std::printf("%s: %" PRId64 " bytes, the run writes %" PRId64 ": %" PRId64
+                    " bytes past the end\n",
                     path.c_str(), have, want, have - want);
     return false;
 }
@@ -59,17 +62,20 @@ int cmd_frames(const Options& o) {
             print_record(head, bytes, f.byte_offset, f.words, f.bytes);
         });
         if (run.yuv_stray_words > 0)
-            std::printf("then %" PRId64 " words of the frame the sequence cuts short\n", run.yuv_stray_words);
-        return check_length(path, static_cast<int64_t>(bytes.size()), stimulus_bytes(run)) ? kSame
-                                                                                            : kDifferent;
+            std::printf("then %" PRId64 " words of the frame the sequence cuts short\n",
+                        run.yuv_stray_words);
+        return check_length(path, static_cast<int64_t>(bytes.size()), stimulus_bytes(run))
+                   ? kSame
+                   : kDifferent;
     }
     for (const GoldenFrame& f : golden_frames(run)) {
-        std::snprintf(head, sizeof head, "frame %" PRId64 " field %d size %d kept %d %s", f.index, f.field,
-                      f.size_index, f.kept_parity,
+        std::snprintf(head, sizeof head, "frame %" PRId64 " field %d size %d kept %d %s", f.index,
+                      f.field, f.size_index, f.kept_parity,
                       size_text(l.golden_plane(0, f.size_index), l.golden_planes()).c_str());
         print_record(head, bytes, f.byte_offset, f.words, 2 * f.words);
     }
-    return check_length(path, static_cast<int64_t>(bytes.size()), golden_bytes(run)) ? kSame : kDifferent;
+    return check_length(path, static_cast<int64_t>(bytes.size()), golden_bytes(run)) ? kSame
+                                                                                     : kDifferent;
 }
 
 namespace {
@@ -85,8 +91,9 @@ struct PlaneSummary {
 
 std::string where(const GoldenFrame& f, const FramePosition& p) {
     char buf[160];
-    std::snprintf(buf, sizeof buf, "frame %" PRId64 " (field %d, size index %d) plane %d row %d col %d",
-                  f.index, f.field, f.size_index, p.plane, p.row, p.col);
+    std::snprintf(buf, sizeof buf,
+                  "frame %" PRId64 " (field %d, size index %d) plane %d row %d col %d", f.index,
+                  f.field, f.size_index, p.plane, p.row, p.col);
     return buf;
 }
 
@@ -135,11 +142,13 @@ int cmd_compare(const Options& o) {
                 if (got < 0)
                     std::printf("%s: expected 0x%04x got x\n", where(f, p).c_str(), expected);
                 else
-                    std::printf("%s: expected 0x%04x got 0x%04x\n", where(f, p).c_str(), expected, got);
+                    std::printf("%s: expected 0x%04x got 0x%04x\n", where(f, p).c_str(), expected,
+                                got);
             }
             ++mismatches;
             bad = true;
-            if (summaries.empty() || summaries.back().frame != f.index || summaries.back().plane != p.plane) {
+            if (summaries.empty() || summaries.back().frame != f.index ||
+                summaries.back().plane != p.plane) {
                 summaries.push_back({f.index, p.plane, 0, p, p, 0});
             }
             PlaneSummary& s = summaries.back();
@@ -152,9 +161,11 @@ int cmd_compare(const Options& o) {
     }
     if (mismatches > o.max) std::printf("... %" PRId64 " more\n", mismatches - o.max);
     for (const PlaneSummary& s : summaries) {
-        std::printf("frame %" PRId64 " plane %d: %" PRId64 " %s, first row %d col %d, last row %d col %d, "
+        std::printf("frame %" PRId64 " plane %d: %" PRId64
+                    " %s, first row %d col %d, last row %d col %d, "
                     "largest difference %" PRId64 "%s\n",
-                    s.frame, s.plane, s.count, s.count == 1 ? "mismatch" : "mismatches", s.first.row, s.first.col, s.last.row, s.last.col, s.largest,
+                    s.frame, s.plane, s.count, s.count == 1 ? "mismatch" : "mismatches",
+                    s.first.row, s.first.col, s.last.row, s.last.col, s.largest,
                     s.largest > 0xFFFF ? " (unknown value)" : "");
     }
     bool length_differs = false;
@@ -164,17 +175,20 @@ int cmd_compare(const Options& o) {
         for (const GoldenFrame& f : frames) {
             const int64_t start = f.byte_offset / 2;
             if (given >= start + f.words) continue;
-            std::printf("%s: ends after %" PRId64 " of %" PRId64 " words; the first missing word is %s\n",
-                        o.sim.c_str(), given, total, where(f, golden_position(run, f, given - start)).c_str());
+            std::printf("%s: ends after %" PRId64 " of %" PRId64
+                        " words; the first missing word is %s\n",
+                        o.sim.c_str(), given, total,
+                        where(f, golden_position(run, f, given - start)).c_str());
             break;
         }
     } else if (given > total) {
         length_differs = true;
         const int64_t extra = given - total;
         const int64_t last = frames.empty() ? 0 : frames.back().words;
-        std::printf("%s: %" PRId64 " words past the end of the golden data (%" PRId64 " frame(s) of %" PRId64
-                    " words and %" PRId64 " words more)\n",
-                    o.sim.c_str(), extra, last ? extra / last : 0, last, last ? extra % last : extra);
+        std::printf("%s: %" PRId64 " words past the end of the golden data (%" PRId64
+                    " frame(s) of %" PRId64 " words and %" PRId64 " words more)\n",
+                    o.sim.c_str(), extra, last ? extra / last : 0, last,
+                    last ? extra % last : extra);
     }
     if (sim.odd_byte) {
         length_differs = true;
@@ -185,8 +199,8 @@ int cmd_compare(const Options& o) {
         return kSame;
     }
     std::printf("%" PRId64 " mismatching word%s in %" PRId64 " of %zu frames%s\n", mismatches,
-                mismatches == 1 ? "" : "s", frames_bad,
-                frames.size(), length_differs ? "; the length differs" : "");
+                mismatches == 1 ? "" : "s", frames_bad, frames.size(),
+                length_differs ? "; the length differs" : "");
     return kDifferent;
 }
 

@@ -26,17 +26,17 @@ struct RunWords {
 
 // The options of all subcommands; each uses the ones it names.
 struct Options {
-    std::string file;          // --file
-    std::string sim;           // --sim
-    std::string golden;        // --golden
-    std::string format;        // --format words|hex
-    std::string out;           // -o
-    std::string diff;          // --diff
-    int64_t max = 10;          // --max
-    int64_t frame = -1;        // --frame
-    int32_t depth = 8;         // --depth
-    bool stimulus = false;     // --stimulus
-    bool rgb = false;          // --rgb
+    std::string file;              // --file
+    std::string sim;               // --sim
+    std::string golden;            // --golden
+    std::string format;            // --format words|hex
+    std::string out;               // -o
+    std::string diff;              // --diff
+    int64_t max = 10;              // --max
+    int64_t frame = -1;            // --frame
+    int32_t depth = 8;             // --depth
+    bool stimulus = false;         // --stimulus
+    bool rgb = false;              // --rgb
     std::vector<std::string> run;  // CONFIG.kvf SWITCH [ARGS] (hex: FILE)
     RunWords words;                // run, parsed
 };

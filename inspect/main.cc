@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "core/numbers.h"
 #include "app/switches.h"
+#include "core/numbers.h"
 #include "core/report.h"
 #include "inspect.h"
 
@@ -57,7 +57,8 @@ __attribute__((format(printf, 1, 2))) int usage_error(const char* fmt, ...) {
 bool read_number(const char* word, int64_t* out) {
     int32_t v = 0;
     const char* end = nullptr;
-    if (veldax::read_decimal(word, &v, &end) != veldax::NumberRead::ok || *end != '\0') return false;
+    if (veldax::read_decimal(word, &v, &end) != veldax::NumberRead::ok || *end != '\0')
+        return false;
     *out = v;
     return true;
 }
@@ -84,24 +85,43 @@ int main(int argc, char** argv) {
     int i = 2;
     for (; i < argc && argv[i][0] == '-' && argv[i][1] != '\0'; ++i) {
         const std::string opt = argv[i];
-        if (opt == "--stimulus") { o.stimulus = true; continue; }
-        if (opt == "--rgb") { o.rgb = true; continue; }
-        if (opt == "--") { ++i; break; }
+        if (opt == "--stimulus") {
+            o.stimulus = true;
+            continue;
+        }
+        if (opt == "--rgb") {
+            o.rgb = true;
+            continue;
+        }
+        if (opt == "--") {
+            ++i;
+            break;
+        }
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
         if (!value) return usage_error("%s needs a value", argv[i]);
         ++i;
         int64_t n = 0;
-        if (opt == "--file") o.file = value;
-        else if (opt == "--sim") o.sim = value;
-        else if (opt == "--golden") o.golden = value;
-        else if (opt == "--format") o.format = value;
-        else if (opt == "-o") o.out = value;
-        else if (opt == "--diff") o.diff = value;
+        if (opt == "--file")
+            o.file = value;
+        else if (opt == "--sim")
+            o.sim = value;
+        else if (opt == "--golden")
+            o.golden = value;
+        else if (opt == "--format")
+            o.format = value;
+        else if (opt == "-o")
+            o.out = value;
+        else if (opt == "--diff")
+            o.diff = value;
         else if (opt == "--max" || opt == "--frame" || opt == "--depth") {
-            if (!read_number(value, &n) || n < 0) return usage_error("%s takes a whole number from 0", opt.c_str());
-            if (opt == "--max") o.max = n;
-            else if (opt == "--frame") o.frame = n;
-            else o.depth = static_cast<int32_t>(n);
+            if (!read_number(value, &n) || n < 0)
+                return usage_error("%s takes a whole number from 0", opt.c_str());
+            if (opt == "--max")
+                o.max = n;
+            else if (opt == "--frame")
+                o.frame = n;
+            else
+                o.depth = static_cast<int32_t>(n);
         } else {
             return usage_error("unknown option %s", opt.c_str());
         }

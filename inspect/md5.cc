@@ -33,10 +33,22 @@ void block(uint32_t h[4], const uint8_t* p) {
         uint32_t f = 0;
         int g = 0;
         switch (i / 16) {
-        case 0: f = (b & c) | (~b & d); g = i; break;
-        case 1: f = (d & b) | (~d & c); g = (5 * i + 1) % 16; break;
-        case 2: f = b ^ c ^ d; g = (3 * i + 5) % 16; break;
-        default: f = c ^ (b | ~d); g = (7 * i) % 16; break;
+        case 0:
+            f = (b & c) | (~b & d);
+            g = i;
+            break;
+        case 1:
+            f = (d & b) | (~d & c);
+            g = (5 * i + 1) % 16;
+            break;
+        case 2:
+            f = b ^ c ^ d;
+            g = (3 * i + 5) % 16;
+            break;
+        default:
+            f = c ^ (b | ~d);
+            g = (7 * i) % 16;
+            break;
         }
         const uint32_t t = d;
         d = c;
@@ -63,7 +75,8 @@ std::string md5_hex(const uint8_t* data, size_t size) {
     tail[rest] = 0x80;
     const size_t tail_size = rest < 56 ? 64 : 128;
     const uint64_t bits = uint64_t{size} * 8;
-    for (int i = 0; i < 8; ++i) tail[tail_size - 8 + static_cast<size_t>(i)] = static_cast<uint8_t>(bits >> (8 * i));
+    for (int i = 0; i < 8; ++i)
+        tail[tail_size - 8 + static_cast<size_t>(i)] = static_cast<uint8_t>(bits >> (8 * i));
     for (size_t off = 0; off < tail_size; off += 64) block(h, tail + off);
     static const char kHex[] = "0123456789abcdef";
     std::string out;

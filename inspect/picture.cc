@@ -28,18 +28,19 @@ void unpack(const Words& words, int64_t start, const PlaneSpan& span, std::vecto
     out->assign(static_cast<size_t>(span.width) * static_cast<size_t>(span.height), -1);
     for (int32_t j = 0; j < span.height; ++j)
         for (int32_t k = 0; k < span.width; ++k) {
-            const int64_t w = span.packed ? chroma_word(span.width, j, k) : int64_t{j} * span.width + k;
+            const int64_t w =
+                span.packed ? chroma_word(span.width, j, k) : int64_t{j} * span.width + k;
             const int64_t at = start + w;
             if (at < static_cast<int64_t>(words.values.size()))
-                (*out)[static_cast<size_t>(j) * static_cast<size_t>(span.width) + static_cast<size_t>(k)] =
-                    words.values[static_cast<size_t>(at)];
+                (*out)[static_cast<size_t>(j) * static_cast<size_t>(span.width) +
+                       static_cast<size_t>(k)] = words.values[static_cast<size_t>(at)];
         }
 }
 
 // The record `index` of the run in `words`: a golden frame, or a stimulus
 // field.  Prints the reason and returns false when there is no such record.
-bool frame_of(const Run& run, const Words& words, bool stimulus, int64_t index, const std::string& path,
-              FramePlanes* out) {
+bool frame_of(const Run& run, const Words& words, bool stimulus, int64_t index,
+              const std::string& path, FramePlanes* out) {
     const FrameLayout& l = run.layout;
     std::vector<PlaneSpan> spans;
     int64_t start = -1;
@@ -50,14 +51,16 @@ bool frame_of(const Run& run, const Words& words, bool stimulus, int64_t index, 
             ++count;
             if (f.field != index) return;
             start = f.byte_offset / entry;
-            for (int32_t p = 0; p < l.stimulus_planes(); ++p) spans.push_back(l.stimulus_plane(p, f.field));
+            for (int32_t p = 0; p < l.stimulus_planes(); ++p)
+                spans.push_back(l.stimulus_plane(p, f.field));
         });
     } else {
         l.for_each_golden_frame(run.fields, [&](const GoldenFrame& f) {
             ++count;
             if (f.index != index) return;
             start = f.byte_offset / 2;
-            for (int32_t p = 0; p < l.golden_planes(); ++p) spans.push_back(l.golden_plane(p, f.size_index));
+            for (int32_t p = 0; p < l.golden_planes(); ++p)
+                spans.push_back(l.golden_plane(p, f.size_index));
         });
     }
     if (start < 0) {
@@ -90,7 +93,8 @@ struct Picture {
     int32_t depth = 8;
     std::vector<uint16_t> samples;
     uint16_t* at(int32_t x, int32_t y) {
-        return &samples[(static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) *
+        return &samples[(static_cast<size_t>(y) * static_cast<size_t>(width) +
+                         static_cast<size_t>(x)) *
                         static_cast<size_t>(channels)];
     }
 };
@@ -104,13 +108,16 @@ bool write_png(const std::string& path, const Picture& pic) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     const size_t bytes = static_cast<size_t>(pic.depth / 8);
-    std::vector<png_byte> row(static_cast<size_t>(pic.width) * static_cast<size_t>(pic.channels) * bytes);
+    std::vector<png_byte> row(static_cast<size_t>(pic.width) * static_cast<size_t>(pic.channels) *
+                              bytes);
     bool ok = png && info;
-    if (ok && setjmp(png_jmpbuf(png))) ok = false;
+    if (ok && setjmp(png_jmpbuf(png)))
+        ok = false;
     else if (ok) {
         png_init_io(png, f);
-        png_set_IHDR(png, info, static_cast<png_uint_32>(pic.width), static_cast<png_uint_32>(pic.height),
-                     pic.depth, pic.channels == 3 ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_GRAY,
+        png_set_IHDR(png, info, static_cast<png_uint_32>(pic.width),
+                     static_cast<png_uint_32>(pic.height), pic.depth,
+                     pic.channels == 3 ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_GRAY,
                      PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
         png_write_info(png, info);
         const size_t per_row = static_cast<size_t>(pic.width) * static_cast<size_t>(pic.channels);
@@ -195,22 +202,30 @@ int cmd_png(const Options& o) {
         int64_t largest = 0, count = 0;
         for (int32_t p = 0; p < planes; ++p)
             for (size_t i = 0; i < frame.planes[static_cast<size_t>(p)].size(); ++i) {
-                const int32_t a = frame.planes[static_cast<size_t>(p)][i], b = other.planes[static_cast<size_t>(p)][i];
-                if (a != b) largest = std::max<int64_t>(largest, b < 0 ? run.max_value : std::llabs(int64_t{a} - b));
+                const int32_t a = frame.planes[static_cast<size_t>(p)][i],
+                              b = other.planes[static_cast<size_t>(p)][i];
+                if (a != b)
+                    largest = std::max<int64_t>(largest,
+                                                b < 0 ? run.max_value : std::llabs(int64_t{a} - b));
             }
         std::vector<std::pair<int32_t, int32_t>> marks;
         for (int32_t p = 0; p < planes; ++p)
             for (int32_t y = 0; y < h; ++y)
                 for (int32_t x = 0; x < w; ++x) {
-                    const size_t i = static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x);
-                    const int32_t a = frame.planes[static_cast<size_t>(p)][i], b = other.planes[static_cast<size_t>(p)][i];
+                    const size_t i =
+                        static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x);
+                    const int32_t a = frame.planes[static_cast<size_t>(p)][i],
+                                  b = other.planes[static_cast<size_t>(p)][i];
                     uint16_t* px = pic.at(p * w + x, y);
                     if (a == b) {
-                        px[0] = px[1] = px[2] = static_cast<uint16_t>(level(a, run.max_value, 255, false) / 2);
+                        px[0] = px[1] = px[2] =
+                            static_cast<uint16_t>(level(a, run.max_value, 255, false) / 2);
                         continue;
                     }
                     ++count;
-                    const double t = b < 0 ? 1.0 : static_cast<double>(std::llabs(int64_t{a} - b)) / static_cast<double>(largest);
+                    const double t = b < 0 ? 1.0
+                                           : static_cast<double>(std::llabs(int64_t{a} - b)) /
+                                                 static_cast<double>(largest);
                     px[0] = 255;
                     px[1] = static_cast<uint16_t>(std::lround(255 * t));
                     px[2] = 0;
@@ -248,12 +263,15 @@ int cmd_png(const Options& o) {
         const double range = run.max_value > 0 ? run.max_value : 1;
         for (int32_t y = 0; y < h; ++y)
             for (int32_t x = 0; x < w; ++x) {
-                const size_t i = static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x);
+                const size_t i =
+                    static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x);
                 double rgb[3];
-                to_rgb(std::max(frame.planes[0][i], 0) / range, std::max(frame.planes[1][i], 0) / range,
+                to_rgb(std::max(frame.planes[0][i], 0) / range,
+                       std::max(frame.planes[1][i], 0) / range,
                        std::max(frame.planes[2][i], 0) / range, rgb);
                 uint16_t* px = pic.at(x, y);
-                for (int c = 0; c < 3; ++c) px[c] = static_cast<uint16_t>(std::lround(rgb[c] * top));
+                for (int c = 0; c < 3; ++c)
+                    px[c] = static_cast<uint16_t>(std::lround(rgb[c] * top));
             }
     } else {
         // Planes side by side in grey.
@@ -263,9 +281,11 @@ int cmd_png(const Options& o) {
         for (int32_t p = 0; p < planes; ++p)
             for (int32_t y = 0; y < h; ++y)
                 for (int32_t x = 0; x < w; ++x)
-                    *pic.at(p * w + x, y) = level(
-                        frame.planes[static_cast<size_t>(p)][static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)],
-                        run.max_value, top, keep);
+                    *pic.at(p * w + x, y) =
+                        level(frame.planes[static_cast<size_t>(p)]
+                                          [static_cast<size_t>(y) * static_cast<size_t>(w) +
+                                           static_cast<size_t>(x)],
+                              run.max_value, top, keep);
     }
     if (pic.width <= 0 || pic.height <= 0) {
         report_error("png: the frame is empty");

@@ -1,9 +1,10 @@
 // The shape of a run as veldax-gen would generate it, and where each word
 // of its data files lies.
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <memory>
 #include <new>
-#include <sys/stat.h>
 
 #include "app/switches.h"
 #include "core/record.h"
@@ -18,7 +19,8 @@ bool load_run(const RunWords& words, Run* run) {
         return false;
     }
     if (!words.mode.generates()) {
-        report_error("after %s give the run's switch: %s", words.kvf.c_str(), switch_words().c_str());
+        report_error("after %s give the run's switch: %s", words.kvf.c_str(),
+                     switch_words().c_str());
         return false;
     }
     std::unique_ptr<DeinterlacerModel> m(new (std::nothrow) DeinterlacerModel);
@@ -67,25 +69,29 @@ bool parse_run_words(const std::vector<std::string>& words, RunWords* out) {
 
 std::vector<GoldenFrame> golden_frames(const Run& run) {
     std::vector<GoldenFrame> frames;
-    run.layout.for_each_golden_frame(run.fields, [&](const GoldenFrame& f) { frames.push_back(f); });
+    run.layout.for_each_golden_frame(run.fields,
+                                     [&](const GoldenFrame& f) { frames.push_back(f); });
     return frames;
 }
 
 int64_t golden_bytes(const Run& run) {
     int64_t bytes = 0;
-    run.layout.for_each_golden_frame(run.fields, [&](const GoldenFrame& f) { bytes += 2 * f.words; });
+    run.layout.for_each_golden_frame(run.fields,
+                                     [&](const GoldenFrame& f) { bytes += 2 * f.words; });
     return bytes;
 }
 
 int64_t stimulus_bytes(const Run& run) {
     int64_t bytes = 2 * run.yuv_stray_words;
-    run.layout.for_each_stimulus_field(run.fields, [&](const StimulusField& f) { bytes += f.bytes; });
+    run.layout.for_each_stimulus_field(run.fields,
+                                       [&](const StimulusField& f) { bytes += f.bytes; });
     return bytes;
 }
 
 FramePosition golden_position(const Run& run, const GoldenFrame& frame, int64_t word) {
     const PlaneWord pw = run.layout.golden_plane_word(frame.size_index, word);
-    const SamplePosition at = span_position(run.layout.golden_plane(pw.plane, frame.size_index), pw.word);
+    const SamplePosition at =
+        span_position(run.layout.golden_plane(pw.plane, frame.size_index), pw.word);
     return {pw.plane, at.row, at.col};
 }
 

@@ -32,10 +32,14 @@ bool read_bytes(const std::string& path, std::vector<uint8_t>* out) {
 }
 
 bool parse_format(const std::string& name, WordFormat* format) {
-    if (name.empty()) *format = WordFormat::detect;
-    else if (name == "words") *format = WordFormat::binary;
-    else if (name == "hex") *format = WordFormat::text;
-    else return false;
+    if (name.empty())
+        *format = WordFormat::detect;
+    else if (name == "words")
+        *format = WordFormat::binary;
+    else if (name == "hex")
+        *format = WordFormat::text;
+    else
+        return false;
     return true;
 }
 
@@ -45,8 +49,10 @@ bool looks_like_text(const uint8_t* data, size_t size) {
     bool line_end = false;
     for (size_t i = 0; i < size; ++i) {
         const uint8_t c = data[i];
-        if (c == '\n') line_end = true;
-        else if (c != '\r' && c != '\t' && (c < 0x20 || c > 0x7e)) return false;
+        if (c == '\n')
+            line_end = true;
+        else if (c != '\r' && c != '\t' && (c < 0x20 || c > 0x7e))
+            return false;
     }
     return line_end || size == 0;
 }
@@ -120,7 +126,8 @@ bool parse_text_words(const uint8_t* data, size_t size, std::vector<int32_t>* ou
                 *error = "value " + token + " is wider than 16 bits";
                 return false;
             }
-            if (at >= static_cast<int64_t>(out->size())) out->resize(static_cast<size_t>(at) + 1, -1);
+            if (at >= static_cast<int64_t>(out->size()))
+                out->resize(static_cast<size_t>(at) + 1, -1);
             (*out)[static_cast<size_t>(at)] = static_cast<int32_t>(v);
             ++at;
         }
@@ -132,15 +139,16 @@ bool read_words(const std::string& path, WordFormat format, Words* out) {
     std::vector<uint8_t> bytes;
     if (!read_bytes(path, &bytes)) return false;
     if (format == WordFormat::detect)
-        format = looks_like_text(bytes.data(), bytes.size()) ? WordFormat::text : WordFormat::binary;
+        format =
+            looks_like_text(bytes.data(), bytes.size()) ? WordFormat::text : WordFormat::binary;
     out->text = format == WordFormat::text;
     out->odd_byte = false;
     if (out->text) {
         std::string error;
         int64_t line = 0;
         if (!parse_text_words(bytes.data(), bytes.size(), &out->values, &error, &line)) {
-            report_error("%s line %lld: %s", path.c_str(),
-                         static_cast<long long>(line), error.c_str());
+            report_error("%s line %lld: %s", path.c_str(), static_cast<long long>(line),
+                         error.c_str());
             return false;
         }
         return true;

@@ -1,12 +1,14 @@
+#include "app/command_line.h"
+
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <unistd.h>
+
 #include <cmath>
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "app/command_line.h"
 #include "support/model_fixture.h"
 #include "support/test_support.h"
 
@@ -40,11 +42,13 @@ const std::vector<std::string> v{"cfg.kvf"};  // no -d where a broken check woul
 
 DriverRow bad(std::string name, std::string kvf, std::string line,
               std::vector<std::string> args = {"cfg.kvf", "-d"}, std::string warning = "") {
-    return DriverRow{name, args, 1, warning + "cfg.kvf: " + line + "\nFailed to parse kvf file\n", kvf};
+    return DriverRow{name, args, 1, warning + "cfg.kvf: " + line + "\nFailed to parse kvf file\n",
+                     kvf};
 }
 
 std::string not_switch(std::string sw) {
-    return "veldax-gen: warning: " + sw + " is not a switch (-g, -d, -l, -b or -y): cfg.kvf is only "
+    return "veldax-gen: warning: " + sw +
+           " is not a switch (-g, -d, -l, -b or -y): cfg.kvf is only "
            "checked, nothing is generated\n";
 }
 
@@ -52,13 +56,15 @@ DriverRow example(std::string name, std::string file) {
     return DriverRow{name, {veldax_test::source_path("examples/") + file}, 0, ""};
 }
 
-const std::string nokvf = "KVF file nope.kvf does not exist\n", two = "Stimulus memory allocate error\n",
-                  nofile = "The stimulus file should be added\n", three = "Golden memory allocate error\n";
+const std::string nokvf = "KVF file nope.kvf does not exist\n",
+                  two = "Stimulus memory allocate error\n",
+                  nofile = "The stimulus file should be added\n",
+                  three = "Golden memory allocate error\n";
 
-// Beyond physical memory (if under 30 GB) a request is refused up front: field buffers take 80 bytes
-// a row for 2 planes 1 x mem/60, 16 a sample for 2 planes sqrt(mem/28) square at 1 bit, golden
-// frames 20 more.  From 30 GB on, the square's 2*side^2 = mem/14 no longer fits in 32 bits, so the
-// size check would refuse it before the memory check is reached.
+// Beyond physical memory (if under 30 GB) a request is refused up front: field buffers take 80
+// bytes a row for 2 planes 1 x mem/60, 16 a sample for 2 planes sqrt(mem/28) square at 1 bit,
+// golden frames 20 more.  From 30 GB on, the square's 2*side^2 = mem/14 no longer fits in 32 bits,
+// so the size check would refuse it before the memory check is reached.
 std::string tall(double mem) {
     return "num_plane=2\nframe_width=1\nburst_count=1\nburst_length=2\nframe_height=" +
            std::to_string(std::lround(mem / 60));
@@ -82,10 +88,14 @@ const DriverRow kDriverRows[] = {
     bad("num_plane_0", "num_plane=0\n", "num_plane = 0 is below 1"),
     bad("dwidth_17", "dwidth=17\n", "dwidth = 17 is outside 1..16"),
     bad("dwidth_not_a_number", "dwidth = 10\n", "dwidth = 0 is outside 1..16", {"cfg.kvf", "-d"},
-        "veldax-gen: warning: cfg.kvf line 1: dwidth value \"= 10\" is not a decimal number; read as 0\n"),
-    bad("ycbcr422_two_planes", "ycbcr422=1\nnum_plane=2\n", "ycbcr422 = 1 needs num_plane >= 3, num_plane = 2"),
-    bad("frmw_1_full_width", "dynamic=1\nfrmw_1=704\n", "frmw_1 = 704 exceeds frame_width - 1 = 703"),
-    bad("frmh_0_full_height", "dynamic=1\nfrmh_0=480\n", "frmh_0 = 480 exceeds frame_height - 1 = 479"),
+        "veldax-gen: warning: cfg.kvf line 1: dwidth value \"= 10\" is not a decimal number; read "
+        "as 0\n"),
+    bad("ycbcr422_two_planes", "ycbcr422=1\nnum_plane=2\n",
+        "ycbcr422 = 1 needs num_plane >= 3, num_plane = 2"),
+    bad("frmw_1_full_width", "dynamic=1\nfrmw_1=704\n",
+        "frmw_1 = 704 exceeds frame_width - 1 = 703"),
+    bad("frmh_0_full_height", "dynamic=1\nfrmh_0=480\n",
+        "frmh_0 = 480 exceeds frame_height - 1 = 479"),
     bad("burst_under_one_sample", "burst_count=1\nburst_length=1\n",
         "(burst_count*burst_length)/2 * (dbus_width/dwidth) must be "
         "at least 1 (burst_count = 1, burst_length = 1, dbus_width = 16, dwidth = 8)"),
@@ -97,10 +107,14 @@ const DriverRow kDriverRows[] = {
         "2*frame_width*frame_height = 2*40000*40000 exceeds 2147483647", v),
     bad("mem_depth_overflow", "frame_width=40000\nframe_height=25000\ndwidth=16\n",
         "the frame memory depth for frame_width = "
-        "40000, frame_height = 25000, num_plane = 1, dwidth = 16, dbus_width = 16, burst_count = 3, "
-        "burst_length = 4 exceeds 2147483647", v),
-    {"memory_field_buffers_under_220MB", v, 2, two, "frame_width=8000\nframe_height=8000\n", 220000},
-    {"memory_golden_frames_under_220MB", v, 3, three, "frame_width=4000\nframe_height=4000\n", 220000},
+        "40000, frame_height = 25000, num_plane = 1, dwidth = 16, dbus_width = 16, burst_count = "
+        "3, "
+        "burst_length = 4 exceeds 2147483647",
+        v),
+    {"memory_field_buffers_under_220MB", v, 2, two, "frame_width=8000\nframe_height=8000\n",
+     220000},
+    {"memory_golden_frames_under_220MB", v, 3, three, "frame_width=4000\nframe_height=4000\n",
+     220000},
     example("example_default", "default.kvf"),
     example("example_ntsc_inter_422_10bit", "ntsc_inter_422_10bit.kvf"),
     example("example_hd_intra_422_8bit", "hd_intra_422_8bit.kvf"),
@@ -114,7 +128,9 @@ TEST_P(Driver, Runs) {
     const DriverRow& c = GetParam();
     std::string kvf = c.kvf;
 #ifdef VELDAX_TEST_ASAN
-    if (c.kb) GTEST_SKIP() << "sanitizer build: the address sanitizer cannot run under an address-space limit";
+    if (c.kb)
+        GTEST_SKIP()
+            << "sanitizer build: the address sanitizer cannot run under an address-space limit";
 #endif
     rlimit old{};
     getrlimit(RLIMIT_AS, &old);
@@ -125,8 +141,9 @@ TEST_P(Driver, Runs) {
     if (c.sized) {
         const double mem = static_cast<double>(sysconf(_SC_PHYS_PAGES)) * sysconf(_SC_PAGE_SIZE);
         if (!(mem > 0 && mem < 30e9))
-            GTEST_SKIP() << "physical memory is " << std::lround(mem / 1e8) / 10.0
-                         << " GB: a request sized beyond it passes the 32-bit size checks only under 30 GB";
+            GTEST_SKIP()
+                << "physical memory is " << std::lround(mem / 1e8) / 10.0
+                << " GB: a request sized beyond it passes the 32-bit size checks only under 30 GB";
         kvf = c.sized(mem);
     }
     veldax_test::TempDir dir;
@@ -137,34 +154,46 @@ TEST_P(Driver, Runs) {
     const auto r = veldax_test::run_veldax(dir.path(), c.args);
     setrlimit(RLIMIT_AS, &old);
     EXPECT_EQ(std::make_tuple(r.status, r.output, veldax_test::list_dir(dir.path())),
-              std::make_tuple(c.status, c.out, std::vector<std::string>{"bad.kvf", "cfg.kvf"})) << kvf;
+              std::make_tuple(c.status, c.out, std::vector<std::string>{"bad.kvf", "cfg.kvf"}))
+        << kvf;
 }
 
 INSTANTIATE_TEST_SUITE_P(, Driver, testing::ValuesIn(kDriverRows),
-                         [](const testing::TestParamInfo<DriverRow>& info) { return info.param.name; });
+                         [](const testing::TestParamInfo<DriverRow>& info) {
+                             return info.param.name;
+                         });
 
 TEST(DriverInfo, HelpAndVersion) {
     veldax_test::TempDir dir;
     const auto help = veldax_test::run_veldax(dir.path(), {"--help"}),
                version = veldax_test::run_veldax(dir.path(), {"--version"});
-    EXPECT_EQ(std::make_tuple(help.status, help.output.rfind("usage: veldax-gen", 0), version.status,
-                              version.output.rfind("veldax-gen ", 0)), std::make_tuple(0, 0u, 0, 0u));
+    EXPECT_EQ(std::make_tuple(help.status, help.output.rfind("usage: veldax-gen", 0),
+                              version.status, version.output.rfind("veldax-gen ", 0)),
+              std::make_tuple(0, 0u, 0, 0u));
 }
 
 // Counts after a switch, as the command line reads them.
 TEST(CommandLine, FieldCounts) {
-    const struct { std::vector<std::string> words; int32_t fields, max_fields; } cases[] = {
-        {{"-g", "2"}, 3, 10000}, {{"-g", "4"}, 4, 10000}, {{"-g", "12abc"}, 12, 10000},
-        {{"-g", "abc"}, 3, 10000}, {{"-y", "f", "0"}, 3, 0}};
+    const struct {
+        std::vector<std::string> words;
+        int32_t fields, max_fields;
+    } cases[] = {{{"-g", "2"}, 3, 10000},
+                 {{"-g", "4"}, 4, 10000},
+                 {{"-g", "12abc"}, 12, 10000},
+                 {{"-g", "abc"}, 3, 10000},
+                 {{"-y", "f", "0"}, 3, 0}};
     for (auto c : cases) {
-        c.words.insert(c.words.begin(), {"veldax-gen", veldax_test::source_path("examples/default.kvf")});
+        c.words.insert(c.words.begin(),
+                       {"veldax-gen", veldax_test::source_path("examples/default.kvf")});
         std::vector<const char*> argv;
         for (auto& w : c.words) argv.push_back(w.c_str());
         CommandLine command;
-        EXPECT_EQ(parse_command_line(static_cast<int>(argv.size()), argv.data(), &command), Status::ok);
+        EXPECT_EQ(parse_command_line(static_cast<int>(argv.size()), argv.data(), &command),
+                  Status::ok);
         veldax_test::TestModel t;
         t.m.set_run_mode(command.run.mode);
-        EXPECT_EQ(std::make_pair(t.m.input_frames, t.m.run.max_fields), std::make_pair(c.fields, c.max_fields));
+        EXPECT_EQ(std::make_pair(t.m.input_frames, t.m.run.max_fields),
+                  std::make_pair(c.fields, c.max_fields));
     }
 }
 

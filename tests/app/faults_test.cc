@@ -80,7 +80,8 @@ TEST(Faults, EveryOutputThatCannotBeWritten) {
             TempDir dir;
             write_inputs(dir);
             const auto r = run_veldax_shell(dir.path(), mode.args);
-            EXPECT_EQ(std::make_tuple(r.status, r.out, r.err), std::make_tuple(0, "", "")) << mode.args[1];
+            EXPECT_EQ(std::make_tuple(r.status, r.out, r.err), std::make_tuple(0, "", ""))
+                << mode.args[1];
         }
         for (const std::string& out : mode.outputs) {
             for (const bool full : {true, false}) {
@@ -90,7 +91,9 @@ TEST(Faults, EveryOutputThatCannotBeWritten) {
                 ASSERT_EQ(full ? ::symlink("/dev/full", at.c_str()) : ::mkdir(at.c_str(), 0755), 0);
                 const auto r = run_veldax_shell(dir.path(), mode.args);
                 EXPECT_EQ(r.status, failure_status(out))
-                    << mode.args[1] << " " << out << (full ? " on /dev/full" : " as a folder") << "\n" << r.out;
+                    << mode.args[1] << " " << out << (full ? " on /dev/full" : " as a folder")
+                    << "\n"
+                    << r.out;
             }
         }
     }
@@ -112,44 +115,93 @@ TEST(Faults, EveryInputThatIsNotWhatItSeems) {
         {"kvf folder", {"d", "-d"}, "mkdir d", 1, "", ""},
         {"kvf fifo", {"f", "-d"}, "mkfifo f && (timeout 20 sh -c 'cat cfg.kvf >f' &)", 0, ""},
         {"kvf empty", {"e", "-d", "1"}, ": >e", 0, "", "veldax-gen: warning: -d 1: 3 fields"},
-        {"kvf cut short", {"c", "-d"}, "printf 'frame_width=8\\nframe_height=4\\ndwid' >c", 0, "",
+        {"kvf cut short",
+         {"c", "-d"},
+         "printf 'frame_width=8\\nframe_height=4\\ndwid' >c",
+         0,
+         "",
          "veldax-gen: warning: c line 3: \"dwid\" names no known key"},
-        {"kvf endless", {"/dev/zero", "-d"}, "", 1,
-         "/dev/zero: longer than 16777216 bytes, too long for a parameter file\nFailed to parse kvf file\n"},
+        {"kvf endless",
+         {"/dev/zero", "-d"},
+         "",
+         1,
+         "/dev/zero: longer than 16777216 bytes, too long for a parameter file\nFailed to parse "
+         "kvf file\n"},
         {"text missing", {"cfg.kvf", "-l", "no"}, "", 5, "Can't open no for read\n" + kGenFailed},
         {"text folder", {"cfg.kvf", "-l", "d"}, "mkdir d", 5, ""},
-        {"text fifo", {"cfg.kvf", "-l", "f"}, "mkfifo f && (timeout 20 sh -c 'cat pic.txt >f' &)", 0, ""},
-        {"text empty", {"cfg.kvf", "-l", "e"}, ": >e", 0, "",
+        {"text fifo",
+         {"cfg.kvf", "-l", "f"},
+         "mkfifo f && (timeout 20 sh -c 'cat pic.txt >f' &)",
+         0,
+         ""},
+        {"text empty",
+         {"cfg.kvf", "-l", "e"},
+         ": >e",
+         0,
+         "",
          "veldax-gen: warning: e: 0 sample lines are fewer than the frame's 32; the rest is 0\n"},
-        {"text cut short", {"cfg.kvf", "-l", "c"}, "head -c 10 pic.txt >c", 0, "",
+        {"text cut short",
+         {"cfg.kvf", "-l", "c"},
+         "head -c 10 pic.txt >c",
+         0,
+         "",
          "veldax-gen: warning: c: 5 sample lines are fewer than the frame's 32"},
         {"text endless", {"cfg.kvf", "-l", "/dev/zero"}, "", 5, ""},
         {"bmp missing", {"cfg.kvf", "-b", "no"}, "", 5, "Can't open no for read\n" + kGenFailed},
         {"bmp folder", {"cfg.kvf", "-b", "d"}, "mkdir d", 5, ""},
-        {"bmp fifo", {"cfg.kvf", "-b", "f"}, "mkfifo f && (timeout 20 sh -c 'cat pic.bmp >f' &)", 0, ""},
-        {"bmp empty", {"cfg.kvf", "-b", "e"}, ": >e", 5,
+        {"bmp fifo",
+         {"cfg.kvf", "-b", "f"},
+         "mkfifo f && (timeout 20 sh -c 'cat pic.bmp >f' &)",
+         0,
+         ""},
+        {"bmp empty",
+         {"cfg.kvf", "-b", "e"},
+         ": >e",
+         5,
          "e: file of 0 bytes is too short for a BMP header\n" + kGenFailed},
-        {"bmp cut short", {"cfg.kvf", "-b", "c"}, "head -c 80 pic.bmp >c", 5,
+        {"bmp cut short",
+         {"cfg.kvf", "-b", "c"},
+         "head -c 80 pic.bmp >c",
+         5,
          "c: pixel array cut short (26 of 32 bytes)\n" + kGenFailed},
-        {"bmp endless", {"cfg.kvf", "-b", "/dev/zero"}, "", 5,
+        {"bmp endless",
+         {"cfg.kvf", "-b", "/dev/zero"},
+         "",
+         5,
          "/dev/zero: not a BMP picture (the type mark is not \"BM\")\n" + kGenFailed},
         {"yuv missing", {"cfg.kvf", "-y", "no"}, "", 5, "Can't open no for read\n" + kGenFailed},
         {"yuv folder", {"cfg.kvf", "-y", "d"}, "mkdir d", 5, ""},
-        {"yuv fifo", {"cfg.kvf", "-y", "f"}, "mkfifo f && (timeout 20 sh -c 'cat seq.yuv >f' &)", 0, ""},
-        {"yuv empty", {"cfg.kvf", "-y", "e"}, ": >e", 0, "", "veldax-gen: warning: e is empty: no frame"},
-        {"yuv cut short", {"cfg.kvf", "-y", "c"}, "head -c 40 seq.yuv >c", 0, "",
-         "veldax-gen: warning: c: 40 bytes are not a whole number of 32-byte frames (8 x 4, one plane); "
+        {"yuv fifo",
+         {"cfg.kvf", "-y", "f"},
+         "mkfifo f && (timeout 20 sh -c 'cat seq.yuv >f' &)",
+         0,
+         ""},
+        {"yuv empty",
+         {"cfg.kvf", "-y", "e"},
+         ": >e",
+         0,
+         "",
+         "veldax-gen: warning: e is empty: no frame"},
+        {"yuv cut short",
+         {"cfg.kvf", "-y", "c"},
+         "head -c 40 seq.yuv >c",
+         0,
+         "",
+         "veldax-gen: warning: c: 40 bytes are not a whole number of 32-byte frames (8 x 4, one "
+         "plane); "
          "the last 8 bytes are not a frame\n"},
         {"yuv endless", {"cfg.kvf", "-y", "/dev/zero", "5"}, "", 0, ""},
     };
     for (const Case& c : cases) {
         TempDir dir;
         write_inputs(dir);
-        const auto r = run_veldax_shell(dir.path(), c.args, c.setup.empty() ? "" : c.setup + "; timeout 60 ");
+        const auto r =
+            run_veldax_shell(dir.path(), c.args, c.setup.empty() ? "" : c.setup + "; timeout 60 ");
         const bool whole_out = c.status == 0 || !c.out.empty();
         EXPECT_EQ(r.status, c.status) << c.name << "\n" << r.out << r.err;
         EXPECT_EQ(whole_out ? r.out : c.out, c.out) << c.name;
-        EXPECT_EQ(c.err_start.empty() ? r.err : r.err.substr(0, c.err_start.size()), c.err_start) << c.name;
+        EXPECT_EQ(c.err_start.empty() ? r.err : r.err.substr(0, c.err_start.size()), c.err_start)
+            << c.name;
         // A failed run writes no build file.
         EXPECT_EQ(veldax_test::file_exists(dir.file("params.v")), c.status == 0) << c.name;
     }
@@ -161,14 +213,23 @@ TEST(Faults, InputsThatAreAlsoOutputs) {
         std::vector<std::string> args;
         std::string kvf_name, out;
     } cases[] = {
-        {{"params.v", "-d"}, "params.v", "Parameter file params.v would be overwritten by params.v\n"},
-        {{"golden.dat", "-d"}, "golden.dat", "Parameter file golden.dat would be overwritten by golden.dat\n"},
-        {{"./stimulus.dat", "-y", "seq.yuv"}, "stimulus.dat",
+        {{"params.v", "-d"},
+         "params.v",
+         "Parameter file params.v would be overwritten by params.v\n"},
+        {{"golden.dat", "-d"},
+         "golden.dat",
+         "Parameter file golden.dat would be overwritten by golden.dat\n"},
+        {{"./stimulus.dat", "-y", "seq.yuv"},
+         "stimulus.dat",
          "Parameter file ./stimulus.dat would be overwritten by stimulus.dat\n"},
-        {{"cfg.kvf", "-l", "veldax_head"}, "cfg.kvf",
+        {{"cfg.kvf", "-l", "veldax_head"},
+         "cfg.kvf",
          "Stimulus file veldax_head would be overwritten by veldax_head\n"},
-        {{"cfg.kvf", "-b", "params.v"}, "cfg.kvf", "Stimulus file params.v would be overwritten by params.v\n"},
-        {{"cfg.kvf", "-y", "golden.yuv"}, "cfg.kvf",
+        {{"cfg.kvf", "-b", "params.v"},
+         "cfg.kvf",
+         "Stimulus file params.v would be overwritten by params.v\n"},
+        {{"cfg.kvf", "-y", "golden.yuv"},
+         "cfg.kvf",
          "Stimulus file golden.yuv would be overwritten by golden.yuv\n"},
     };
     for (const Case& c : cases) {
@@ -178,7 +239,8 @@ TEST(Faults, InputsThatAreAlsoOutputs) {
             if (name != c.kvf_name) write_file(dir.file(name), "keep");
         const auto before = veldax_test::list_dir(dir.path());
         const auto r = run_veldax_shell(dir.path(), c.args);
-        EXPECT_EQ(std::make_tuple(r.status, r.out), std::make_tuple(5, c.out + kGenFailed)) << c.out;
+        EXPECT_EQ(std::make_tuple(r.status, r.out), std::make_tuple(5, c.out + kGenFailed))
+            << c.out;
         EXPECT_EQ(veldax_test::list_dir(dir.path()), before) << c.out;
         EXPECT_EQ(read_file(dir.file(c.kvf_name)), kSmall) << c.out;
     }

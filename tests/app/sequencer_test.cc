@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <string>
@@ -35,14 +34,18 @@ TEST(SequencerRun, FailuresWriteNoBuildFile) {
         write_file(dir.file("t.kvf"), "\n");
         write_file(dir.file("golden.yuv"), "precious");
         const bool full = c[0] == "-d";
-        if (full) { ASSERT_EQ(symlink("/dev/full", dir.file(c[1]).c_str()), 0); }
+        if (full) {
+            ASSERT_EQ(symlink("/dev/full", dir.file(c[1]).c_str()), 0);
+        }
         const RunResult r = run_veldax(dir.path(), {"t.kvf", c[0], full ? "3" : c[1]});
         EXPECT_EQ(r.status, 5);
         EXPECT_NE(r.output.find("Failed to generate stimulus data\n"), std::string::npos);
         EXPECT_FALSE(file_exists(dir.file("params.v")) || file_exists(dir.file("veldax_head")));
         EXPECT_EQ(read_file(dir.file("golden.yuv")), "precious");
         const std::string golden = dir.file("golden.dat");
-        if (c[0] == "-l") { EXPECT_FALSE(file_exists(golden)); }
+        if (c[0] == "-l") {
+            EXPECT_FALSE(file_exists(golden));
+        }
     }
 }
 

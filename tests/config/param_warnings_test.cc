@@ -30,7 +30,8 @@ TEST(ParamWarnings, ModuleNamesThatWouldWriteCode) {
     };
     for (const auto& c : cases) {
         veldax_test::TempDir dir;
-        veldax_test::write_file(dir.file("cfg.kvf"), "frame_width=8\nframe_height=4\nModuleName=" + c.value + "\n");
+        veldax_test::write_file(dir.file("cfg.kvf"),
+                                "frame_width=8\nframe_height=4\nModuleName=" + c.value + "\n");
         const auto r = veldax_test::run_veldax_shell(dir.path(), {"cfg.kvf", "-d"});
         if (c.shown.empty()) {
             EXPECT_EQ(r.status, 0) << c.value;
@@ -38,10 +39,12 @@ TEST(ParamWarnings, ModuleNamesThatWouldWriteCode) {
                           .find("#define    VELDAX_DEINTERLACER_NAME \"" + c.value + "\"\n"),
                       std::string::npos);
         } else {
-            EXPECT_EQ(std::make_tuple(r.status, r.out, veldax_test::file_exists(dir.file("veldax_head"))),
-                      std::make_tuple(1, "cfg.kvf line 3: ModuleName \"" + c.shown +
-                                             "\" holds a control character, '\"' or '\\'\n" + kRefused,
-                                      false));
+            EXPECT_EQ(
+                std::make_tuple(r.status, r.out, veldax_test::file_exists(dir.file("veldax_head"))),
+                std::make_tuple(1,
+                                "cfg.kvf line 3: ModuleName \"" + c.shown +
+                                    "\" holds a control character, '\"' or '\\'\n" + kRefused,
+                                false));
         }
     }
 }
@@ -55,26 +58,36 @@ TEST(ParamWarnings, SilentMistakesAreNamed) {
         std::string err;
         std::string out = "";
     } cases[] = {
-        {"frame_widht=720\n", 0, "cfg.kvf line 1: \"frame_widht=720\" names no known key; did you mean frame_width?"},
+        {"frame_widht=720\n", 0,
+         "cfg.kvf line 1: \"frame_widht=720\" names no known key; did you mean frame_width?"},
         {"DMethod=intra\n", 0,
-         "cfg.kvf line 1: \"DMethod=intra\" names no known key; did you mean dmethod? (keys are case-sensitive)"},
-        {"nm_plane=3\n", 0, "cfg.kvf line 1: \"nm_plane=3\" names no known key; did you mean num_plane?"},
+         "cfg.kvf line 1: \"DMethod=intra\" names no known key; did you mean dmethod? (keys are "
+         "case-sensitive)"},
+        {"nm_plane=3\n", 0,
+         "cfg.kvf line 1: \"nm_plane=3\" names no known key; did you mean num_plane?"},
         {"colour=3\n", 0, "cfg.kvf line 1: \"colour=3\" names no known key; the line is ignored"},
         {"dwidth=10   // ten bits\n", 0,
-         "cfg.kvf line 1: \"dwidth=10   // ten bits\" holds \"//\", so the whole line is a comment: its "
+         "cfg.kvf line 1: \"dwidth=10   // ten bits\" holds \"//\", so the whole line is a "
+         "comment: its "
          "dwidth setting is ignored (put the comment on a line of its own)"},
         {"dmethod=intre\n", 0,
-         "cfg.kvf line 1: dmethod value \"intre\" is not weave, bobe, bobo, intra or inter; read as weave"},
-        {"lbuffer=ebr\n", 0, "cfg.kvf line 1: lbuffer value \"ebr\" is not EBR or Distributed; read as Distributed"},
+         "cfg.kvf line 1: dmethod value \"intre\" is not weave, bobe, bobo, intra or inter; read "
+         "as weave"},
+        {"lbuffer=ebr\n", 0,
+         "cfg.kvf line 1: lbuffer value \"ebr\" is not EBR or Distributed; read as Distributed"},
         {"\ndynamic=2\n", 0, "cfg.kvf line 2: dynamic value 2 is not 0 or 1; read as 1"},
         {"sr=yes\n", 0, "cfg.kvf line 1: sr value \"yes\" is not a decimal number; read as 0"},
-        {"interth1=90abc\n", 0, "cfg.kvf line 1: interth1 value \"90abc\" is not a decimal number; read as 90"},
-        {"frame_width = 720\n", 1, "cfg.kvf line 1: frame_width value \"= 720\" is not a decimal number; read as 0",
+        {"interth1=90abc\n", 0,
+         "cfg.kvf line 1: interth1 value \"90abc\" is not a decimal number; read as 90"},
+        {"frame_width = 720\n", 1,
+         "cfg.kvf line 1: frame_width value \"= 720\" is not a decimal number; read as 0",
          "cfg.kvf: frame_width = 0 is below 1\n" + kRefused},
-        {"frame_width=abc\n", 1, "cfg.kvf line 1: frame_width value \"abc\" is not a decimal number; read as 0",
+        {"frame_width=abc\n", 1,
+         "cfg.kvf line 1: frame_width value \"abc\" is not a decimal number; read as 0",
          "cfg.kvf: frame_width = 0 is below 1\n" + kRefused},
         // Accepted forms say nothing.
-        {"lbuffer=Distributed\nwrfifo_type=EBR\ndmethod=inter\nfrmw_0=-1\n// note\n\n  \nsr=1\r\n", 0, ""},
+        {"lbuffer=Distributed\nwrfifo_type=EBR\ndmethod=inter\nfrmw_0=-1\n// note\n\n  \nsr=1\r\n",
+         0, ""},
     };
     for (const auto& c : cases) {
         veldax_test::TempDir dir;
@@ -91,8 +104,12 @@ TEST(ParamWarnings, CommandLineMistakesAreNamed) {
         std::vector<std::string> args;
         std::string err;
     } cases[] = {
-        {{"cfg.kvf", "-G"}, "-G is not a switch (-g, -d, -l, -b or -y): cfg.kvf is only checked, nothing is generated"},
-        {{"cfg.kvf", "--gen"}, "--gen is not a switch (-g, -d, -l, -b or -y): cfg.kvf is only checked, nothing is generated"},
+        {{"cfg.kvf", "-G"},
+         "-G is not a switch (-g, -d, -l, -b or -y): cfg.kvf is only checked, nothing is "
+         "generated"},
+        {{"cfg.kvf", "--gen"},
+         "--gen is not a switch (-g, -d, -l, -b or -y): cfg.kvf is only checked, nothing is "
+         "generated"},
         {{"cfg.kvf", "-g", "2"}, "-g 2: 3 fields are generated (3 at least)"},
         {{"cfg.kvf", "-d", "x"}, "-d x: 3 fields are generated (3 at least)"},
         {{"cfg.kvf", "-d", "5", "more"}, "more: nothing reads this word; it is ignored"},

@@ -2,12 +2,12 @@
 // fill against the plain generator and the plain scale: the lookup table over
 // every draw and every sample width, the jumped lanes against the serial
 // sequence over a long run and every row length.
+#include "core/random_source.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <vector>
-
-#include "core/random_source.h"
 
 namespace {
 

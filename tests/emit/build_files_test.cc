@@ -1,9 +1,11 @@
 // params.v and veldax_head: exact texts, frame-memory depth and address width,
 // the lines that follow options, and the exit when one cannot be written.
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
 #include <functional>
-#include <gtest/gtest.h>
+
 #include "core/numbers.h"
 #include "emit/build_fields.h"
 #include "support/model_fixture.h"
@@ -23,42 +25,84 @@ static std::string emitted(const Set& set, const char* file, int32_t* depth = nu
     TempDir dir;
     InDir in(dir.path());
     testing::internal::CaptureStdout();
-    const bool ok = t.m.write_params_file() == Status::ok && t.m.write_define_header() == Status::ok;
+    const bool ok =
+        t.m.write_params_file() == Status::ok && t.m.write_define_header() == Status::ok;
     testing::internal::GetCapturedStdout();
     return ok ? read_file(dir.file(file)) : "";
 }
 
 TEST(Emit, CeilLog2) {
-    const int64_t cases[][2] = {{0, -1}, {-5, 0}, {1, 0}, {2, 1}, {3, 2}, {4, 2}, {5, 3},
-                                {704, 10}, {1024, 10}, {1025, 11}, {(int64_t{1} << 40) + 1, 41}};
+    const int64_t cases[][2] = {{0, -1},
+                                {-5, 0},
+                                {1, 0},
+                                {2, 1},
+                                {3, 2},
+                                {4, 2},
+                                {5, 3},
+                                {704, 10},
+                                {1024, 10},
+                                {1025, 11},
+                                {(int64_t{1} << 40) + 1, 41}};
     for (const auto& c : cases) EXPECT_EQ(ceil_log2(c[0]), c[1]) << "x=" << c[0];
 }
 
 // 704 samples -> 59 half-requests of 12 -> 708 bytes a line, 169920 a field;
 // four fields, six for inter, two more with conversion.
 TEST(Emit, MemoryDepthAndAddressWidth) {
-    const struct { const char* name; Set set; int32_t depth, abus; } cases[] = {
+    const struct {
+        const char* name;
+        Set set;
+        int32_t depth, abus;
+    } cases[] = {
         {"defaults", nullptr, 679680, 20},
-        {"inter", [](DeinterlacerModel& m) { m.dmethod = method_number(DeinterlaceMethod::inter); }, 1019520, 20},
-        {"inter+fconvert", [](DeinterlacerModel& m) { m.dmethod = method_number(DeinterlaceMethod::inter); m.fconvert = 1; }, 1359360, 21},
+        {"inter", [](DeinterlacerModel& m) { m.dmethod = method_number(DeinterlaceMethod::inter); },
+         1019520, 20},
+        {"inter+fconvert",
+         [](DeinterlacerModel& m) {
+             m.dmethod = method_number(DeinterlaceMethod::inter);
+             m.fconvert = 1;
+         },
+         1359360, 21},
         {"base 0x100000", [](DeinterlacerModel& m) { m.base_addr = 0x100000; }, 679680, 21},
         // Two samples a pixel, not three: 1408 -> 118 half-requests -> 1416 bytes.
-        {"422 three planes", [](DeinterlacerModel& m) { m.num_plane = 3; m.ycbcr422 = 1; }, 1359360, 21},
+        {"422 three planes",
+         [](DeinterlacerModel& m) {
+             m.num_plane = 3;
+             m.ycbcr422 = 1;
+         },
+         1359360, 21},
         {"parallel", [](DeinterlacerModel& m) { m.parallel = 1; }, 679680, 20},
         // A line of 3 one-byte words; 3 * 5 / 2 = 7 a field.
-        {"odd height", [](DeinterlacerModel& m) { m.frame_width = 3; m.frame_height = 5; m.dbus_width = 8;
-             m.burst_count = 1; m.burst_length = 2; }, 28, 5},
+        {"odd height",
+         [](DeinterlacerModel& m) {
+             m.frame_width = 3;
+             m.frame_height = 5;
+             m.dbus_width = 8;
+             m.burst_count = 1;
+             m.burst_length = 2;
+         },
+         28, 5},
         // 708 * 2000000 / 2 fits, six times it does not.
-        {"six fields overflow", [](DeinterlacerModel& m) { m.dmethod = method_number(DeinterlaceMethod::inter); m.frame_height = 2000000; }, -1, 0},
+        {"six fields overflow",
+         [](DeinterlacerModel& m) {
+             m.dmethod = method_number(DeinterlaceMethod::inter);
+             m.frame_height = 2000000;
+         },
+         -1, 0},
     };
     for (const auto& c : cases) {
         int32_t depth = -7;
         const auto lines = lines_of(emitted(c.set, "params.v", &depth));
         EXPECT_EQ(depth, c.depth) << c.name;
-        if (c.depth < 0) { EXPECT_TRUE(lines.empty()); continue; }
+        if (c.depth < 0) {
+            EXPECT_TRUE(lines.empty());
+            continue;
+        }
         ASSERT_EQ(lines.size(), 43u) << c.name;
-        EXPECT_EQ(lines[19], "parameter ABUS_WIDTH        = " + std::to_string(c.abus) + ";") << c.name;
-        EXPECT_EQ(lines[32], "parameter MEM_DEPTH         = " + std::to_string(c.depth) + ";") << c.name;
+        EXPECT_EQ(lines[19], "parameter ABUS_WIDTH        = " + std::to_string(c.abus) + ";")
+            << c.name;
+        EXPECT_EQ(lines[32], "parameter MEM_DEPTH         = " + std::to_string(c.depth) + ";")
+            << c.name;
     }
 }
 
@@ -71,20 +115,26 @@ TEST(Emit, FieldTable) {
         const BuildField& f = kBuildFields[i];
         TestModel t;
         const std::string entry = std::string(f.name) + (f.value(t.m).word ? "\"" : "") + " ";
-        if (f.file == BuildFile::simulation) simulation += entry;
-        else if (in_params(f.file)) params += entry;
+        if (f.file == BuildFile::simulation)
+            simulation += entry;
+        else if (in_params(f.file))
+            params += entry;
         if (in_header(f.file)) header += entry;
     }
-    const std::string common = "DBUS_WIDTH ABUS_WIDTH WRFIFO_DEPTH WRFIFO_TYPE\" RDFIFO_DEPTH RDFIFO_TYPE\" "
-                               "BASE_ADDR BURST_COUNT BURST_LENGTH PBUS_WIDTH PADDR_WIDTH FAMILY\" ";
-    const std::string first = "NUM_PLANE DWIDTH MAXFWIDTH MAXFHEIGHT DMETHOD\" YCBCR422\" YCBCR444\" PARALLEL\" ";
+    const std::string common =
+        "DBUS_WIDTH ABUS_WIDTH WRFIFO_DEPTH WRFIFO_TYPE\" RDFIFO_DEPTH RDFIFO_TYPE\" "
+        "BASE_ADDR BURST_COUNT BURST_LENGTH PBUS_WIDTH PADDR_WIDTH FAMILY\" ";
+    const std::string first =
+        "NUM_PLANE DWIDTH MAXFWIDTH MAXFHEIGHT DMETHOD\" YCBCR422\" YCBCR444\" PARALLEL\" ";
     const std::string later = "FCONVERT\" COPYFRAME\" SEPPCLK\" ";
     const std::string thresholds = "INTER_TH0 INTER_TH1 INTER_TH2 ";
-    EXPECT_EQ(params, first + "DYNAMIC\" INITFIELD " + later + "FRMPORTS\" LBUFFER\" " + thresholds + common);
+    EXPECT_EQ(params, first + "DYNAMIC\" INITFIELD " + later + "FRMPORTS\" LBUFFER\" " +
+                          thresholds + common);
     EXPECT_EQ(header, first + "INITFIELD DYNAMIC\" " + later + "LBUFFER\" " + thresholds + common +
                           "FXWIDTH FYWIDTH DPWIDTH ");
-    EXPECT_EQ(simulation, "SEED MEM_DEPTH INPUT_FRAMES OUTPUT_FRAMES TOTAL_INPUT TOTAL_OUTPUT FRMWIDTH_0 "
-                          "FRMWIDTH_1 FRMWIDTH_2 FRMHEIGHT_0 FRMHEIGHT_1 FRMHEIGHT_2 ");
+    EXPECT_EQ(simulation,
+              "SEED MEM_DEPTH INPUT_FRAMES OUTPUT_FRAMES TOTAL_INPUT TOTAL_OUTPUT FRMWIDTH_0 "
+              "FRMWIDTH_1 FRMWIDTH_2 FRMHEIGHT_0 FRMHEIGHT_1 FRMHEIGHT_2 ");
 }
 
 // Both files in full, written out by hand, for a configuration whose fields all differ
@@ -103,7 +153,8 @@ TEST(Emit, FieldTable) {
 TEST(Emit, FilesFollowTheTable) {
     const Set set = [](DeinterlacerModel& m) {
         m.num_plane = 3, m.dwidth = 10, m.frame_width = 720, m.frame_height = 486;
-        m.dmethod = method_number(DeinterlaceMethod::intra), m.ycbcr422 = m.parallel = m.dynamic = 1;
+        m.dmethod = method_number(DeinterlaceMethod::intra),
+        m.ycbcr422 = m.parallel = m.dynamic = 1;
         m.initfield = m.copyframe = m.seppclk = m.frmports = 1, m.lbuffer = m.wrfifo_type = 0;
         m.interth0 = 3, m.interth1 = 40, m.interth2 = 99, m.dbus_width = 64, m.wrfifo_depth = 32;
         m.rdfifo_depth = 8, m.base_addr = 0xFFFFFFFFu, m.burst_count = 5, m.burst_length = 8;
@@ -204,18 +255,20 @@ parameter FRMHEIGHT_2       = 200;
     EXPECT_EQ(p, params);
     EXPECT_EQ(emitted(set, "veldax_head"), header);
     // Values the table must take from the right fields.
-    for (const char* want : {"DMETHOD           = \"INTRA\"", "LBUFFER           = \"PFU\"",
-                             "WRFIFO_TYPE       = \"LUT\"", "RDFIFO_TYPE       = \"EBR\"",
-                             "BASE_ADDR         = -1;", "FRMWIDTH_1        = 500;",
-                             "FRMHEIGHT_2       = 200;", "INITFIELD         = 1;"})
+    for (const char* want :
+         {"DMETHOD           = \"INTRA\"", "LBUFFER           = \"PFU\"",
+          "WRFIFO_TYPE       = \"LUT\"", "RDFIFO_TYPE       = \"EBR\"", "BASE_ADDR         = -1;",
+          "FRMWIDTH_1        = 500;", "FRMHEIGHT_2       = 200;", "INITFIELD         = 1;"})
         EXPECT_NE(p.find(want), std::string::npos) << want;
-    EXPECT_NE(emitted(set, "veldax_head").find("VELDAX_DPWIDTH             20\n"), std::string::npos);
+    EXPECT_NE(emitted(set, "veldax_head").find("VELDAX_DPWIDTH             20\n"),
+              std::string::npos);
 }
 
 TEST(Emit, MethodWords) {
     const char* words[] = {"WEAVE", "BOBE", "BOBO", "INTRA", "INTER", "WEAVE"};
     for (int32_t i = 0; i < 6; ++i) {  // 5 stands for the out-of-range 7
-        const auto lines = lines_of(emitted([&](DeinterlacerModel& m) { m.dmethod = i < 5 ? i : 7; }, "params.v"));
+        const auto lines =
+            lines_of(emitted([&](DeinterlacerModel& m) { m.dmethod = i < 5 ? i : 7; }, "params.v"));
         EXPECT_EQ(lines.at(4), std::string("parameter DMETHOD           = \"") + words[i] + "\";");
     }
 }
@@ -223,28 +276,61 @@ TEST(Emit, MethodWords) {
 // The port width (line 38) and the optional lines between it and the device.
 TEST(Emit, HeaderPortWidthAndOptionalLines) {
     const std::string d = "#define    VELDAX_";
-    const struct { const char* name; Set set; int dp; std::vector<std::string> optional; } cases[] = {
-        {"all six", [](DeinterlacerModel& m) { m.dynamic = m.seppclk = m.fconvert = m.sr = m.frmports = m.resync = 1; },
-         8, {d + "PCLK", d + "DYNAMIC_PORTS", d + "OCLK", "#define     VELDAX_PORTSR", d + "FRMPORTS", d + "RESYNC"}},
+    const struct {
+        const char* name;
+        Set set;
+        int dp;
+        std::vector<std::string> optional;
+    } cases[] = {
+        {"all six",
+         [](DeinterlacerModel& m) {
+             m.dynamic = m.seppclk = m.fconvert = m.sr = m.frmports = m.resync = 1;
+         },
+         8,
+         {d + "PCLK", d + "DYNAMIC_PORTS", d + "OCLK", "#define     VELDAX_PORTSR", d + "FRMPORTS",
+          d + "RESYNC"}},
         {"seppclk alone", [](DeinterlacerModel& m) { m.seppclk = 1; }, 8, {}},
-        {"parallel 3 planes", [](DeinterlacerModel& m) { m.parallel = 1; m.num_plane = 3; m.dwidth = 10; }, 30, {}},
-        {"parallel 422", [](DeinterlacerModel& m) { m.parallel = m.ycbcr422 = 1; m.num_plane = 3; m.dwidth = 10; }, 20, {}},
-        {"serial 3 planes", [](DeinterlacerModel& m) { m.num_plane = 3; m.dwidth = 10; }, 10, {}},
+        {"parallel 3 planes",
+         [](DeinterlacerModel& m) {
+             m.parallel = 1;
+             m.num_plane = 3;
+             m.dwidth = 10;
+         },
+         30,
+         {}},
+        {"parallel 422",
+         [](DeinterlacerModel& m) {
+             m.parallel = m.ycbcr422 = 1;
+             m.num_plane = 3;
+             m.dwidth = 10;
+         },
+         20,
+         {}},
+        {"serial 3 planes",
+         [](DeinterlacerModel& m) {
+             m.num_plane = 3;
+             m.dwidth = 10;
+         },
+         10,
+         {}},
     };
     for (const auto& c : cases) {
         const auto lines = lines_of(emitted(c.set, "veldax_head"));
         ASSERT_EQ(lines.size(), 41 + c.optional.size()) << c.name;
         EXPECT_EQ(lines[37], d + "DPWIDTH             " + std::to_string(c.dp)) << c.name;
-        EXPECT_EQ(std::vector<std::string>(lines.begin() + 38, lines.end() - 3), c.optional) << c.name;
+        EXPECT_EQ(std::vector<std::string>(lines.begin() + 38, lines.end() - 3), c.optional)
+            << c.name;
     }
 }
 
 // Each per-frame line names its own frame's size.
 TEST(Emit, PerFrameSizeLines) {
-    const auto lines = lines_of(emitted([](DeinterlacerModel& m) {
-        m.dynamic = 1;
-        m.frmw[1] = 100, m.frmw[2] = 200, m.frmh[1] = 50, m.frmh[2] = 60;
-    }, "params.v"));
+    const auto lines = lines_of(emitted(
+        [](DeinterlacerModel& m) {
+            m.dynamic = 1;
+            m.frmw[1] = 100, m.frmw[2] = 200, m.frmh[1] = 50, m.frmh[2] = 60;
+        },
+        "params.v"));
     ASSERT_GE(lines.size(), 6u);
     EXPECT_EQ(std::vector<std::string>(lines.end() - 6, lines.end()),
               (std::vector<std::string>{
@@ -254,9 +340,13 @@ TEST(Emit, PerFrameSizeLines) {
 }
 
 TEST(Emit, UnwritableBuildFileExitStatus) {
-    const struct { const char* file; int status; const char* message; } cases[] = {
-        {"params.v", 8, "Failed to generate params file \n"},
-        {"veldax_head", 9, "Can't generate veldax_head file\nFailed to generate veldax head file \n"}};
+    const struct {
+        const char* file;
+        int status;
+        const char* message;
+    } cases[] = {{"params.v", 8, "Failed to generate params file \n"},
+                 {"veldax_head", 9,
+                  "Can't generate veldax_head file\nFailed to generate veldax head file \n"}};
     for (const auto& c : cases) {
         for (const bool as_directory : {true, false}) {
             TempDir dir;

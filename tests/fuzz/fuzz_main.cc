@@ -43,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                              stimulus.size());
     if (!small_enough()) return 0;
 
-    static const char* const kSwitches[] = {"-d", "-g", "-l", "-b", "-y", "-x", "--help", "--version"};
+    static const char* const kSwitches[] = {"-d", "-g", "-l",     "-b",
+                                            "-y", "-x", "--help", "--version"};
     static const char* const kCounts[] = {"0", "1", "2", "4", "5", "-3", "abc", "99999999999"};
     static const char* const kFiles[] = {"in.dat", "cfg.kvf", "veldax_head", "missing", "."};
     static const char* const kParameterFiles[] = {"cfg.kvf", "golden.dat", "missing", "."};
@@ -56,7 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // A parameter file named like an output holds the same small text.
         const char* kvf_name = (form & 0x40) ? kParameterFiles[(form >> 3) % 4] : "cfg.kvf";
         if (std::strcmp(kvf_name, "golden.dat") == 0)
-            veldax_fuzz::write_bytes(kvf_name, reinterpret_cast<const uint8_t*>(kvf.data()), kvf.size());
+            veldax_fuzz::write_bytes(kvf_name, reinterpret_cast<const uint8_t*>(kvf.data()),
+                                     kvf.size());
         words.push_back(kvf_name);
         const char* sw = kSwitches[form % 8];
         words.push_back(sw);

@@ -1,15 +1,18 @@
+#include "inspect.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "inspect.h"
-
 using namespace veldax::inspect;
 
 TEST(Inspect, Md5KnownDigests) {
     // RFC 1321's test suite, plus lengths around the padding boundary.
-    const struct { std::string text; const char* md5; } cases[] = {
+    const struct {
+        std::string text;
+        const char* md5;
+    } cases[] = {
         {"", "d41d8cd98f00b204e9800998ecf8427e"},
         {"a", "0cc175b9c0f1b6a831c399e269772661"},
         {"abc", "900150983cd24fb0d6963f7d28e17f72"},
@@ -30,12 +33,15 @@ TEST(Inspect, Md5KnownDigests) {
 static std::vector<uint8_t> bytes_of(const std::string& s) { return {s.begin(), s.end()}; }
 
 TEST(Inspect, TextDumps) {
-    const struct { const char* text; std::vector<int32_t> words; } good[] = {
+    const struct {
+        const char* text;
+        std::vector<int32_t> words;
+    } good[] = {
         {"0001\n00ff\nFFFF\n", {1, 255, 65535}},
-        {"1\r\n2\r\n", {1, 2}},                          // line ends of another system
+        {"1\r\n2\r\n", {1, 2}},  // line ends of another system
         {"// header\n3ff // last\n\n  0a  0b\n", {1023, 10, 11}},
-        {"@2\n7\n@0\n5\n", {5, -1, 7}},                  // $writememh addresses; a gap is unknown
-        {"xxxx\n1z\n00_10\n", {-1, -1, 16}},            // x and z digits are unknown values
+        {"@2\n7\n@0\n5\n", {5, -1, 7}},       // $writememh addresses; a gap is unknown
+        {"xxxx\n1z\n00_10\n", {-1, -1, 16}},  // x and z digits are unknown values
     };
     for (const auto& c : good) {
         std::vector<int32_t> out;
@@ -46,8 +52,10 @@ TEST(Inspect, TextDumps) {
         EXPECT_EQ(out, c.words) << c.text;
         EXPECT_TRUE(looks_like_text(b.data(), b.size())) << c.text;
     }
-    const struct { const char* text; int64_t line; } bad[] = {
-        {"0001\n12g4\n", 2}, {"10000\n", 1}, {"1\n@q\n", 2}, {"1\n-1\n", 2}};
+    const struct {
+        const char* text;
+        int64_t line;
+    } bad[] = {{"0001\n12g4\n", 2}, {"10000\n", 1}, {"1\n@q\n", 2}, {"1\n-1\n", 2}};
     for (const auto& c : bad) {
         std::vector<int32_t> out;
         std::string error;

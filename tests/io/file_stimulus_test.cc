@@ -12,17 +12,24 @@ using namespace veldax_test;
 
 namespace {
 
-struct Sample { int32_t b, p, j, k, v; };  // field sample of buffer b, plane p, row j, column k
+struct Sample {
+    int32_t b, p, j, k, v;
+};  // field sample of buffer b, plane p, row j, column k
 
 void expect_samples(TestModel& t, const std::vector<Sample>& samples, const char* name) {
     for (const Sample& s : samples)
-        EXPECT_EQ(t.field(s.b, s.p, s.j, s.k), s.v) << name << " p" << s.p << " j" << s.j << " k" << s.k;
+        EXPECT_EQ(t.field(s.b, s.p, s.j, s.k), s.v)
+            << name << " p" << s.p << " j" << s.j << " k" << s.k;
 }
 
-struct Read { bool failed; std::string stimulus, console; };
+struct Read {
+    bool failed;
+    std::string stimulus, console;
+};
 
 // Reads a file holding bytes (a picture when its name ends in .bmp) into buffer 1.
-Read read_into(TestModel& t, const TempDir& dir, const std::string& name, const std::string& bytes) {
+Read read_into(TestModel& t, const TempDir& dir, const std::string& name,
+               const std::string& bytes) {
     t.m.run.path = dir.file(name);
     write_file(t.m.run.path, bytes);
     t.m.run.source = name.ends_with(".bmp") ? StimulusSource::bmp : StimulusSource::text;
@@ -31,8 +38,9 @@ Read read_into(TestModel& t, const TempDir& dir, const std::string& name, const 
     FILE* in = nullptr;
     Status s = t.m.open_stimulus_input(&in);
     if (s == Status::ok)
-        s = t.m.run.source == StimulusSource::bmp ? t.m.read_bmp_stimulus(in, stim, t.m.field_store[1])
-                                                  : t.m.read_text_stimulus(in, stim, t.m.field_store[1]);
+        s = t.m.run.source == StimulusSource::bmp
+                ? t.m.read_bmp_stimulus(in, stim, t.m.field_store[1])
+                : t.m.read_text_stimulus(in, stim, t.m.field_store[1]);
     if (in) std::fclose(in);
     const bool failed = s != Status::ok;
     std::fflush(stdout);
@@ -51,16 +59,48 @@ TEST(TextStimulus, LinesBecomeSamplesAndHexLines) {
         const char* message;  // after the path; "" when nothing is printed
         std::vector<Sample> samples;
     } cases[] = {
-        {"values", 1, 5, 1, 8, "1 0 /c\n\n999\r\n1E2\n12AB\n", "0A\nFF\n64\n0C\n", "",
-         {{1, 0, 0, 0, 10}, {1, 0, 0, 1, 255}, {1, 0, 0, 2, 100}, {1, 0, 0, 3, 12}, {1, 0, 0, 4, 0}}},
+        {"values",
+         1,
+         5,
+         1,
+         8,
+         "1 0 /c\n\n999\r\n1E2\n12AB\n",
+         "0A\nFF\n64\n0C\n",
+         "",
+         {{1, 0, 0, 0, 10},
+          {1, 0, 0, 1, 255},
+          {1, 0, 0, 2, 100},
+          {1, 0, 0, 3, 12},
+          {1, 0, 0, 4, 0}}},
         {"150 digits: 99, then 51", 1, 2, 1, 8, digits150, "07\n03\n", "", {{1, 0, 0, 1, 3}}},
         {"10 bits", 1, 2, 1, 10, "1023\n5\n", "3FF\n005\n", "", {{1, 0, 0, 0, 1023}}},
-        {"bad line", 1, 4, 1, 8, "1\n2\n\n12G4\n5\n", "01\n02\n",
-         " line 4: \"12G4\" is not a hexadecimal number\n", {{1, 0, 0, 1, 2}, {1, 0, 0, 2, 0}}},
-        {"letter first", 1, 2, 1, 8, "D8\n", "", " line 1: \"D8\" does not begin with a decimal number\n", {}},
+        {"bad line",
+         1,
+         4,
+         1,
+         8,
+         "1\n2\n\n12G4\n5\n",
+         "01\n02\n",
+         " line 4: \"12G4\" is not a hexadecimal number\n",
+         {{1, 0, 0, 1, 2}, {1, 0, 0, 2, 0}}},
+        {"letter first",
+         1,
+         2,
+         1,
+         8,
+         "D8\n",
+         "",
+         " line 1: \"D8\" does not begin with a decimal number\n",
+         {}},
         {"never checked", 1, 2, 1, 8, "1\n\n2\nZZZ\n", "01\n02\n", "", {}},
-        {"plane after plane", 3, 4, 2, 8, "1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n",
-         "01\n02\n03\n04\n05\n06\n07\n08\n09\n0A\n", "",
+        {"plane after plane",
+         3,
+         4,
+         2,
+         8,
+         "1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n",
+         "01\n02\n03\n04\n05\n06\n07\n08\n09\n0A\n",
+         "",
          {{1, 0, 1, 0, 5}, {1, 0, 1, 3, 8}, {1, 1, 0, 0, 9}, {1, 1, 0, 1, 10}, {1, 2, 0, 0, 0}}},
     };
     for (const Case& c : cases) {
@@ -108,7 +148,8 @@ std::string make_bmp(const Bmp& b) {
     for (int i = 0; i < rows; ++i) {
         const int y = b.h > 0 ? rows - 1 - i : i;
         std::string row(static_cast<size_t>(stride), '\xEE');
-        for (int x = 0; x < b.w * B; ++x) row[x] = static_cast<char>(10 * y + 3 * (x / B) + x % B + 1);
+        for (int x = 0; x < b.w * B; ++x)
+            row[x] = static_cast<char>(10 * y + 3 * (x / B) + x % B + 1);
         s += row;
     }
     return s.substr(0, s.size() - b.cut);
@@ -128,11 +169,20 @@ TEST(BmpStimulus, PlanesRowsAndGoldenPicture) {
         std::string golden;         // pixel array, bottom row first
     } cases[] = {
         // Blue, green, red planes; the golden 300 is written as 255.
-        {"24 bits", rgb, 3, {1, 4, 7, 11, 14, 17, 2, 5, 8, 12, 15, 18, 3, 6, 9, 13, 16, 19},
-         std::string("\x0A\x6E\xD2\x0B\x6F\xD3\x0C\x70\xFF\0\0\0\0\x64\xC8\x01\x65\xC9\x02\x66\xCA\0\0\0", 24)},
+        {"24 bits",
+         rgb,
+         3,
+         {1, 4, 7, 11, 14, 17, 2, 5, 8, 12, 15, 18, 3, 6, 9, 13, 16, 19},
+         std::string(
+             "\x0A\x6E\xD2\x0B\x6F\xD3\x0C\x70\xFF\0\0\0\0\x64\xC8\x01\x65\xC9\x02\x66\xCA\0\0\0",
+             24)},
         {"top-down", top, 1, {1, 4, 11, 14}, std::string("\x0A\xFF\0\0\0\x01\0\0", 8)},
         {"offset 20 read as 54", low, 1, {1, 4, 11, 14}, std::string("\x0A\xFF\0\0\0\x01\0\0", 8)},
-        {"palette", pal, 1, {1, 4, 7, 10, 11, 14, 17, 20}, std::string("\x0A\x0B\x0C\xFF\0\x01\x02\x03", 8)},
+        {"palette",
+         pal,
+         1,
+         {1, 4, 7, 10, 11, 14, 17, 20},
+         std::string("\x0A\x0B\x0C\xFF\0\x01\x02\x03", 8)},
     };
     for (const Case& c : cases) {
         TempDir dir;
@@ -169,8 +219,10 @@ TEST(BmpStimulus, BytesClampedToTheSampleRange) {
     const Read r = read_into(t, dir, "pic.bmp", make_bmp(b));
     ASSERT_FALSE(r.failed) << r.console;
     // Row 0 holds 1, 4, 7, 10; row 1 holds 11, 14, 17, 20.
-    expect_samples(t, {{1, 0, 0, 0, 1}, {1, 0, 0, 3, 10}, {1, 0, 1, 1, 14}, {1, 0, 1, 2, 15}, {1, 0, 1, 3, 15}},
-                   "4-bit");
+    expect_samples(
+        t,
+        {{1, 0, 0, 0, 1}, {1, 0, 0, 3, 10}, {1, 0, 1, 1, 14}, {1, 0, 1, 2, 15}, {1, 0, 1, 3, 15}},
+        "4-bit");
 }
 
 TEST(BmpStimulus, UnusablePicturesAreRefused) {
@@ -207,17 +259,42 @@ TEST(YuvStimulus, WholeFramesInLowBytesOut) {
         std::vector<unsigned char> golden;
     } cases[] = {
         // Chroma bytes a, b become samples a, a, b, b.
-        {"4:2:2", 3, 4, 2, true, frame422 + frame422.substr(0, 10),
+        {"4:2:2",
+         3,
+         4,
+         2,
+         true,
+         frame422 + frame422.substr(0, 10),
          {1, 2, 3, 4, 5, 6, 7, 8, 20, 21, 22, 23, 30, 31, 32, 33},
-         {{0, 0, 1, 3, 8}, {0, 1, 0, 0, 20}, {0, 1, 0, 1, 20}, {0, 1, 0, 2, 21}, {0, 1, 1, 3, 23},
-          {0, 2, 1, 0, 32}, {0, 2, 1, 3, 33}, {1, 0, 0, 0, 0}},
+         {{0, 0, 1, 3, 8},
+          {0, 1, 0, 0, 20},
+          {0, 1, 0, 1, 20},
+          {0, 1, 0, 2, 21},
+          {0, 1, 1, 3, 23},
+          {0, 2, 1, 0, 32},
+          {0, 2, 1, 3, 33},
+          {1, 0, 0, 0, 0}},
          {44, 1, 2, 3, 10, 11, 12, 13, 100, 102, 110, 112, 200, 202, 210, 212}},
         // w h odd: the last Cb index reaches the first Cr byte.
-        {"4:2:2 odd", 3, 3, 1, true, "\x01\x02\x03\x28\x32\x3C", {1, 2, 3, 40, 50},
-         {{0, 1, 0, 1, 40}, {0, 1, 0, 2, 50}, {0, 2, 0, 2, 60}}, {44, 1, 2, 100, 200}},
+        {"4:2:2 odd",
+         3,
+         3,
+         1,
+         true,
+         "\x01\x02\x03\x28\x32\x3C",
+         {1, 2, 3, 40, 50},
+         {{0, 1, 0, 1, 40}, {0, 1, 0, 2, 50}, {0, 2, 0, 2, 60}},
+         {44, 1, 2, 100, 200}},
         // The second plane cut short: the first stays stored and written.
-        {"planar", 2, 2, 1, false, "\x01\x02\x03\x04\x05\x06\x07", {1, 2, 3, 4, 5, 6},
-         {{0, 1, 0, 1, 4}, {1, 0, 0, 1, 6}, {1, 1, 0, 0, 0}}, {44, 1, 100, 101}},
+        {"planar",
+         2,
+         2,
+         1,
+         false,
+         "\x01\x02\x03\x04\x05\x06\x07",
+         {1, 2, 3, 4, 5, 6},
+         {{0, 1, 0, 1, 4}, {1, 0, 0, 1, 6}, {1, 1, 0, 0, 0}},
+         {44, 1, 100, 101}},
     };
     for (const Case& c : cases) {
         TestModel t(c.w, c.h, c.planes);
@@ -227,7 +304,8 @@ TEST(YuvStimulus, WholeFramesInLowBytesOut) {
         std::fwrite(c.input.data(), 1, c.input.size(), in);
         std::rewind(in);
         EXPECT_EQ(t.m.read_yuv_frame(in, stim, t.m.field_store[0]), YuvFrame::taken) << c.name;
-        EXPECT_EQ(t.m.read_yuv_frame(in, stim, t.m.field_store[1]), YuvFrame::end_of_input) << c.name;
+        EXPECT_EQ(t.m.read_yuv_frame(in, stim, t.m.field_store[1]), YuvFrame::end_of_input)
+            << c.name;
         EXPECT_EQ(words_of(stream_bytes(stim)), c.stimulus) << c.name;
         EXPECT_EQ(t.m.total_input, static_cast<int32_t>(c.stimulus.size())) << c.name;
         expect_samples(t, c.samples, c.name);

@@ -18,8 +18,8 @@ int32_t wide_mean(int32_t p, int32_t q) {
 
 TEST(BobRow, MeanEqualsSixtyFourBitMean) {
     std::vector<int32_t> up, down;
-    const int32_t edges[] = {INT32_MIN, INT32_MIN + 1, -3, -2, -1, 0, 1, 2, 3, 65535,
-                             INT32_MAX - 1, INT32_MAX};
+    const int32_t edges[] = {INT32_MIN, INT32_MIN + 1, -3,       -2, -1, 0, 1, 2, 3,
+                             65535,     INT32_MAX - 1, INT32_MAX};
     for (int32_t p : edges)
         for (int32_t q : edges) {
             up.push_back(p);

@@ -1,9 +1,11 @@
 // Intra and inter rebuilding: worked and random windows, rows against samples, a "-d" run.
 #include <gtest/gtest.h>
+
 #include <algorithm>
 #include <array>
 #include <random>
 #include <vector>
+
 #include "model/kernel_table.h"
 #include "model/kernels.h"
 #include "support/model_fixture.h"
@@ -46,8 +48,8 @@ TEST(Kernels, RandomWindows) {
 // Inter.  Slow: m = 20, band 85..105.  Medium: own rows differ by 50 in three columns,
 // m = 150; medium gives 85, slow 110, fast 70.  Fast on the first picture: m = 850,
 // v = 200, band 0..210.  Still: m = 0, band 100..100.
-const Row kZ(5, 0), k100(5, 100), kBump{100, 100, 120, 100, 100}, kU{30, 40, 50, 60, 70},
-    kD{70, 80, 90, 100, 110};
+const Row kZ(5, 0),
+    k100(5, 100), kBump{100, 100, 120, 100, 100}, kU{30, 40, 50, 60, 70}, kD{70, 80, 90, 100, 110};
 const Window kSlow{Row(5, 90), kBump, k100, Row(5, 90), k100, k100};
 const Window kMedium{kU, Row{90, 100, 110, 120, 130}, kD, kU, Row{40, 50, 60, 70, 80}, kD};
 const Window kFast{Row{10, 10, 10, 200, 200}, Row(5, 10), Row{10, 200, 200, 200, 200}, kZ, kZ, kZ};
@@ -58,7 +60,10 @@ TEST(WorkedWindows, IntraAndInter) {
     // of diagonals at 0 (vertical 200): falling wins, 0 (rising gives 100).  Costs all
     // 50: vertical 25 wins (diagonals 0).  Outlier: e = 150, band 100..255.  Last: v =
     // 255, e = 55, band 145..255 reaches max_value exactly; m3 = 255, m5 = 200 -> 255.
-    struct Intra { Row u, m, d; int32_t average, result; };
+    struct Intra {
+        Row u, m, d;
+        int32_t average, result;
+    };
     const Intra intra_cases[] = {
         {{10, 10, 10, 200, 200}, Row(5, 10), {10, 200, 200, 200, 200}, 200, 152},
         {{0, 0, 0, 100, 0}, Row(5, 0), {0, 100, 0, 0, 0}, 0, 0},
@@ -75,10 +80,14 @@ TEST(WorkedWindows, IntraAndInter) {
         EXPECT_EQ(directional_average(c(t.u), c(t.d)), t.average) << t.result;
         EXPECT_EQ(intra_of(c(t.u), c(t.m), c(t.d), 255), t.result) << t.average;
     }
-    struct Inter { Window w; int32_t th0, th1, th2, motion, expected; };
+    struct Inter {
+        Window w;
+        int32_t th0, th1, th2, motion, expected;
+    };
     const Inter inter_cases[] = {
-        {kSlow, 0, 90, 180, 20, 105}, {kMedium, 0, 90, 180, 150, 85}, {kFast, 0, 90, 180, 850, 200},
-        {kStill, 0, 90, 180, 0, 100}, {kStill, 1, 90, 180, 0, 120},  // th0 = 1: weave
+        {kSlow, 0, 90, 180, 20, 105},    {kMedium, 0, 90, 180, 150, 85},
+        {kFast, 0, 90, 180, 850, 200},   {kStill, 0, 90, 180, 0, 100},
+        {kStill, 1, 90, 180, 0, 120},                                     // th0 = 1: weave
         {kMedium, 0, 150, 180, 150, 85}, {kMedium, 0, 90, 150, 150, 70},  // m = th1, m = th2
     };
     for (const auto& t : inter_cases) {
@@ -88,8 +97,9 @@ TEST(WorkedWindows, IntraAndInter) {
         for (int i = 0; i < 6; ++i) tm.set_row(i / 3, 0, i % 3, t.w[i]);
         int32_t motion = -1;
         const RowParams params{t.th0, t.th1, t.th2, 255};
-        EXPECT_EQ(inter_reference(m.field_store[0][0], m.field_store[1][0], 1, 2, &motion, false, params),
-                  t.expected);
+        EXPECT_EQ(
+            inter_reference(m.field_store[0][0], m.field_store[1][0], 1, 2, &motion, false, params),
+            t.expected);
         EXPECT_EQ(motion, t.motion) << t.expected;
     }
 }
@@ -106,12 +116,13 @@ static std::vector<int32_t> run_pass(DeinterlacerModel& m, bool inter, const Ker
             const PixelPlane &cur = m.field_store[0][p], &oth = m.field_store[1][p];
             const bool reuse = (m.ycbcr422 || m.ycbcr444) && p > 0;
             std::vector<int32_t> out(m.active_width, -1);
-            const int32_t* u = cur.row(j - 1), *c = cur.row(j), *d = cur.row(j + 1);
+            const int32_t *u = cur.row(j - 1), *c = cur.row(j), *d = cur.row(j + 1);
             if (kernels && inter)
                 (reuse ? kernels->inter_row_reusing : kernels->inter_row_measuring)(
                     u, c, d, oth.row(j - 1), oth.row(j), oth.row(j + 1), mp.row(j), out.data(),
                     m.active_width, params);
-            if (kernels && !inter) kernels->intra_row(u, c, d, out.data(), m.active_width, m.max_value);
+            if (kernels && !inter)
+                kernels->intra_row(u, c, d, out.data(), m.active_width, m.max_value);
             for (int32_t k = 0; !kernels && k < m.active_width; ++k)
                 out[k] = inter ? inter_reference(cur, oth, j, k, mp.row(j) + k, reuse, params)
                                : intra_reference(cur, j, k, m.max_value);
@@ -150,7 +161,9 @@ TEST(KernelVariants, MatchPerSampleReference) {
                     DeinterlacerModel& m = tm.m;
                     const int32_t mx = m.max_value, pick[] = {0, mx, mx - 1};
                     auto sample = [&](int k) {
-                        return k < 3 ? pick[k] : k == 3 ? pick[rng() % 3] : int32_t(rng() % (mx + 1u));
+                        return k < 3    ? pick[k]
+                               : k == 3 ? pick[rng() % 3]
+                                        : int32_t(rng() % (mx + 1u));
                     };
                     for (int32_t p = 0; p < m.num_plane; ++p) {
                         const PixelPlane &cur = m.field_store[0][p], &oth = m.field_store[1][p];
@@ -187,8 +200,9 @@ TEST(InterEndToEnd, RampThroughThreePlanesOf422) {
         std::printf("kernel variant %s: run\n", variant.c_str());
         SCOPED_TRACE(variant);
         TempDir dir;
-        write_file(dir.file("i.kvf"), "num_plane=3\nframe_width=6\nframe_height=4\ndmethod=inter\n"
-                                      "ycbcr422=1\ndwidth=8\ninterth0=0\ninterth1=28\ninterth2=200\n");
+        write_file(dir.file("i.kvf"),
+                   "num_plane=3\nframe_width=6\nframe_height=4\ndmethod=inter\n"
+                   "ycbcr422=1\ndwidth=8\ninterth0=0\ninterth1=28\ninterth2=200\n");
         const ShellRun run = run_variant_shell(variant, dir.path(), {"i.kvf", "-d"});
         ASSERT_EQ(run.status, 0) << run.out << run.err;
         EXPECT_EQ(words_of(read_file(dir.file("golden.dat"))), expected);

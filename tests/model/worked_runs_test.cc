@@ -50,15 +50,17 @@ std::string counter(const std::string& params, const std::string& name) {
 }  // namespace
 
 INSTANTIATE_TEST_SUITE_P(KernelVariants, WorkedRuns, testing::ValuesIn(usable_kernel_variants()),
-                         [](const testing::TestParamInfo<std::string>& info) { return info.param; });
+                         [](const testing::TestParamInfo<std::string>& info) {
+                             return info.param;
+                         });
 
 // Ramp (i + p + j + k) mod max_value: with 2-bit samples (max 3) it wraps
 // after 2, never reaching 3.
 TEST_P(WorkedRuns, RampWrapsAtMaxValue) {
     const Outputs r = run_d("frame_width=4\nframe_height=2\ndwidth=2\n");
     ASSERT_EQ(r.status, 0);
-    EXPECT_EQ(r.stimulus, (std::vector<int>{0, 1, 2, 0, 1, 2, 0, 1,   // field 0
-                                            1, 2, 0, 1, 2, 0, 1, 2,   // field 1
+    EXPECT_EQ(r.stimulus, (std::vector<int>{0, 1, 2, 0, 1, 2, 0, 1,     // field 0
+                                            1, 2, 0, 1, 2, 0, 1, 2,     // field 1
                                             2, 0, 1, 2, 0, 1, 2, 0}));  // field 2
 }
 
@@ -72,13 +74,15 @@ TEST_P(WorkedRuns, ConvertedFramesParityAndFirstExtraFrame) {
     const std::string base = "frame_width=1\nframe_height=3\ndmethod=intra\nfconvert=1\n";
     const Outputs other = run_d(base);
     ASSERT_EQ(other.status, 0);
-    EXPECT_EQ(other.golden, (std::vector<int>{0, 1, 2, 1, 1, 2, 1, 1, 2,  // field 0, extra, converted
-                                              1, 2, 3, 2, 2, 3,           // field 1
-                                              2, 3, 4, 3, 3, 4}));        // field 2
+    EXPECT_EQ(other.golden,
+              (std::vector<int>{0, 1, 2, 1, 1, 2, 1, 1, 2,  // field 0, extra, converted
+                                1, 2, 3, 2, 2, 3,           // field 1
+                                2, 3, 4, 3, 3, 4}));        // field 2
     EXPECT_EQ(counter(other.params, "OUTPUT_FRAMES"), "7");
     const Outputs same = run_d(base + "copyframe=1\n");
     ASSERT_EQ(same.status, 0);
-    EXPECT_EQ(same.golden, (std::vector<int>{0, 1, 2, 0, 1, 2, 0, 1, 2, 1, 2, 3, 1, 2, 3, 2, 3, 4, 2, 3, 4}));
+    EXPECT_EQ(same.golden,
+              (std::vector<int>{0, 1, 2, 0, 1, 2, 0, 1, 2, 1, 2, 3, 1, 2, 3, 2, 3, 4, 2, 3, 4}));
     const Outputs odd = run_d(base + "initfield=1\n");
     ASSERT_EQ(odd.status, 0);
     EXPECT_EQ(std::vector<int>(odd.golden.begin(), odd.golden.begin() + 9),
@@ -89,7 +93,9 @@ TEST_P(WorkedRuns, ConvertedFramesParityAndFirstExtraFrame) {
 // 2 x 4 out; with parallel ports a frame counts its luma only.  Planar
 // parallel counts plane 0 only.
 TEST_P(WorkedRuns, BothSampleCounters) {
-    const struct { std::string kvf, input, output; } cases[] = {
+    const struct {
+        std::string kvf, input, output;
+    } cases[] = {
         {"num_plane=3\nycbcr422=1\n", "48", "48"},
         {"num_plane=3\nycbcr422=1\nparallel=1\n", "48", "24"},
         {"num_plane=3\n", "72", "72"},
@@ -115,7 +121,8 @@ TEST(WorkedModel, OddWidthGoldenChroma) {
             for (int x = 0; x < 3; ++x) t.golden(0, p, y, x) = 10 * p + 3 * y + x + 1;
     FILE* f = std::tmpfile();
     ASSERT_EQ(t.m.write_golden_frame(f, 0, 0), Status::ok);
-    EXPECT_EQ(words_of(stream_bytes(f)), (std::vector<int>{1, 2, 3, 4, 5, 6, 11, 14, 0, 21, 24, 0}));
+    EXPECT_EQ(words_of(stream_bytes(f)),
+              (std::vector<int>{1, 2, 3, 4, 5, 6, 11, 14, 0, 21, 24, 0}));
     std::fclose(f);
     EXPECT_EQ(t.m.total_output, 6 + 2 * 2);
 }

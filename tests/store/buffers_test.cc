@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -10,7 +11,8 @@ static std::vector<std::string> rows_of(const PixelPlane& plane) {
     std::vector<std::string> rows;
     for (int r = -b.top; r < plane.height + b.bottom; ++r) {
         rows.emplace_back();
-        for (int c = -b.left; c < plane.width + b.right; ++c) rows.back() += static_cast<char>(plane.row(r)[c]);
+        for (int c = -b.left; c < plane.width + b.right; ++c)
+            rows.back() += static_cast<char>(plane.row(r)[c]);
     }
     return rows;
 }
@@ -38,7 +40,8 @@ TEST(Buffers, BorderFill) {
     u.set_row(0, 0, 0, {'a', 'b', 'c'});
     u.set_row(0, 0, 1, {'d', 'e', 'f'});
     u.m.fill_borders(u.m.field_store[0], 1);
-    EXPECT_EQ(rows_of(u.m.field_store[0][0]),
-              (std::vector<std::string>{"dddefffsssss", "aaabcccttttt", "dddefffuuuuu", "aaabcccvvvvv",
-                                        "wwwwwwwwwwww", "xxxxxxxxxxxx", "yyyyyyyyyyyy", "zzzzzzzzzzzz"}));
+    EXPECT_EQ(
+        rows_of(u.m.field_store[0][0]),
+        (std::vector<std::string>{"dddefffsssss", "aaabcccttttt", "dddefffuuuuu", "aaabcccvvvvv",
+                                  "wwwwwwwwwwww", "xxxxxxxxxxxx", "yyyyyyyyyyyy", "zzzzzzzzzzzz"}));
 }

@@ -16,10 +16,13 @@ namespace {
 // takes 5 rows of 3 chroma samples (none with parallel set); a 4-plane 4:2:2 frame
 // still writes three.
 TEST(FrameLayout, PlaneWordsAndCounts) {
-    struct Case { int32_t planes; bool packed, parallel; int64_t words, counted; } cases[] = {
-        {1, false, false, 35, 35}, {3, false, false, 105, 105}, {3, false, true, 105, 35},
-        {3, true, false, 35 + 2 * 17, 35 + 2 * 15}, {3, true, true, 35 + 2 * 17, 35},
-        {4, true, false, 35 + 2 * 17, 35 + 2 * 15}};
+    struct Case {
+        int32_t planes;
+        bool packed, parallel;
+        int64_t words, counted;
+    } cases[] = {{1, false, false, 35, 35},        {3, false, false, 105, 105},
+                 {3, false, true, 105, 35},        {3, true, false, 35 + 2 * 17, 35 + 2 * 15},
+                 {3, true, true, 35 + 2 * 17, 35}, {4, true, false, 35 + 2 * 17, 35 + 2 * 15}};
     for (const Case& c : cases) {
         TestModel t(7, 5, c.planes);
         t.m.ycbcr422 = c.packed, t.m.parallel = c.parallel;
@@ -48,10 +51,11 @@ TEST(FrameLayout, FramesOfAField) {
     const FrameLayout l = t.m.layout();
     std::vector<std::vector<int64_t>> got;
     l.for_each_golden_frame(4, [&](const GoldenFrame& f) {
-        got.push_back({f.index, f.field, f.size_index, f.parity, f.kept_parity, f.byte_offset, f.words});
+        got.push_back(
+            {f.index, f.field, f.size_index, f.parity, f.kept_parity, f.byte_offset, f.words});
     });
     const std::vector<std::vector<int64_t>> want = {
-        {0, 0, 0, 1, 0, 0, 48}, {1, 0, 0, 0, 0, 96, 48}, {2, 0, 0, 0, 0, 192, 48},
+        {0, 0, 0, 1, 0, 0, 48},   {1, 0, 0, 0, 0, 96, 48},  {2, 0, 0, 0, 0, 192, 48},
         {3, 1, 1, 1, 0, 288, 24}, {4, 1, 1, 0, 0, 336, 24}, {5, 2, 2, 1, 0, 384, 16},
         {6, 2, 2, 0, 0, 416, 16}, {7, 3, 3, 1, 0, 448, 16}, {8, 3, 3, 0, 0, 480, 16}};
     EXPECT_EQ(got, want);
@@ -64,14 +68,27 @@ TEST(FrameLayout, FramesOfAField) {
 // Runs of the program: golden.dat and stimulus.dat hold exactly the frames and fields
 // the layout lists, and the counters in params.v are the layout's sums.
 TEST(FrameLayout, AgreesWithRuns) {
-    struct Case { std::string kvf; std::vector<std::string> args; std::string input; } cases[] = {
+    struct Case {
+        std::string kvf;
+        std::vector<std::string> args;
+        std::string input;
+    } cases[] = {
         {"frame_width=7\nframe_height=5\n", {"-d", "4"}, ""},
-        {"num_plane=3\nycbcr422=1\nframe_width=7\nframe_height=6\nfconvert=1\nparallel=1\n", {"-g", "3"}, ""},
+        {"num_plane=3\nycbcr422=1\nframe_width=7\nframe_height=6\nfconvert=1\nparallel=1\n",
+         {"-g", "3"},
+         ""},
         {"num_plane=3\nycbcr422=1\nframe_width=9\nframe_height=7\nfconvert=1\ndynamic=1\nfrmw_0=6\n"
-         "frmh_0=4\nfrmw_1=8\nfrmh_2=2\ndmethod=inter\n", {"-g", "5"}, ""},
-        {"num_plane=3\nycbcr422=1\nframe_width=5\nframe_height=3\nfconvert=1\ncopyframe=1\ndynamic=1\n"
-         "frmw_0=3\n", {"-y", "in.yuv"}, std::string(30 * 3 + 7, 'x')},
-        {"num_plane=2\nframe_width=4\nframe_height=4\n", {"-y", "in.yuv", "2"}, std::string(32 * 5, 'y')},
+         "frmh_0=4\nfrmw_1=8\nfrmh_2=2\ndmethod=inter\n",
+         {"-g", "5"},
+         ""},
+        {"num_plane=3\nycbcr422=1\nframe_width=5\nframe_height=3\nfconvert=1\ncopyframe=1\ndynamic="
+         "1\n"
+         "frmw_0=3\n",
+         {"-y", "in.yuv"},
+         std::string(30 * 3 + 7, 'x')},
+        {"num_plane=2\nframe_width=4\nframe_height=4\n",
+         {"-y", "in.yuv", "2"},
+         std::string(32 * 5, 'y')},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.kvf);
@@ -92,14 +109,16 @@ TEST(FrameLayout, AgreesWithRuns) {
         std::vector<const char*> argv;
         for (auto& w : words) argv.push_back(w.c_str());
         CommandLine command;
-        ASSERT_EQ(parse_command_line(static_cast<int>(argv.size()), argv.data(), &command), Status::ok);
+        ASSERT_EQ(parse_command_line(static_cast<int>(argv.size()), argv.data(), &command),
+                  Status::ok);
         t.m.kvf_path = command.kvf_path;
         t.m.set_run_mode(command.run.mode);
         ASSERT_EQ(t.m.read_parameter_file(), Status::ok);
         const FrameLayout l = t.m.layout();
-        const int32_t fields = l.source == StimulusSource::yuv
-                                   ? l.yuv_fields(static_cast<int64_t>(c.input.size()), t.m.run.max_fields)
-                                   : t.m.input_frames;
+        const int32_t fields =
+            l.source == StimulusSource::yuv
+                ? l.yuv_fields(static_cast<int64_t>(c.input.size()), t.m.run.max_fields)
+                : t.m.input_frames;
         int64_t golden_bytes = 0, counted = 0, frames = 0, stimulus_words = 0;
         l.for_each_golden_frame(fields, [&](const GoldenFrame& f) {
             EXPECT_EQ(f.byte_offset, golden_bytes);
@@ -111,10 +130,13 @@ TEST(FrameLayout, AgreesWithRuns) {
         EXPECT_EQ(static_cast<int64_t>(read_file("golden.dat").size()), golden_bytes);
         EXPECT_EQ(static_cast<int64_t>(read_file("stimulus.dat").size()), 2 * stimulus_words);
         const std::string params = read_file("params.v");
-        for (const auto& [name, value] : {std::pair{"INPUT_FRAMES", int64_t{fields}}, {"OUTPUT_FRAMES", frames},
-                                          {"TOTAL_OUTPUT", counted}, {"TOTAL_INPUT", stimulus_words}}) {
+        for (const auto& [name, value] : {std::pair{"INPUT_FRAMES", int64_t{fields}},
+                                          {"OUTPUT_FRAMES", frames},
+                                          {"TOTAL_OUTPUT", counted},
+                                          {"TOTAL_INPUT", stimulus_words}}) {
             char line[64];
-            std::snprintf(line, sizeof(line), "parameter %-18s= %lld;", name, static_cast<long long>(value));
+            std::snprintf(line, sizeof(line), "parameter %-18s= %lld;", name,
+                          static_cast<long long>(value));
             EXPECT_NE(params.find(line), std::string::npos) << line;
         }
     }
@@ -132,8 +154,10 @@ TEST(FrameLayout, SpanPositionInvertsThePacking) {
                         if (packed && k + 1 >= w && w % 2) continue;  // no partner column
                         const int64_t word = packed ? chroma_word(w, j, k) : int64_t{j} * w + k;
                         const SamplePosition at = span_position(span, word);
-                        EXPECT_EQ(at.row, j) << w << "x" << h << " packed " << packed << " word " << word;
-                        EXPECT_EQ(at.col, k) << w << "x" << h << " packed " << packed << " word " << word;
+                        EXPECT_EQ(at.row, j)
+                            << w << "x" << h << " packed " << packed << " word " << word;
+                        EXPECT_EQ(at.col, k)
+                            << w << "x" << h << " packed " << packed << " word " << word;
                     }
                 // Words no column reaches stay inside the row they lie in.
                 for (int64_t word = 0; word < span.words; ++word) {
@@ -155,8 +179,11 @@ TEST(FrameLayout, GoldenPlaneWordAndStimulusRecords) {
     t.m.derive_configuration();
     const FrameLayout l = t.m.layout();
     // Frame index 1 is 10 x 4: 40 luma words, then two chroma planes of 20.
-    const struct { int64_t word; int32_t plane; int64_t within; } cases[] = {
-        {0, 0, 0}, {39, 0, 39}, {40, 1, 0}, {59, 1, 19}, {60, 2, 0}, {79, 2, 19}};
+    const struct {
+        int64_t word;
+        int32_t plane;
+        int64_t within;
+    } cases[] = {{0, 0, 0}, {39, 0, 39}, {40, 1, 0}, {59, 1, 19}, {60, 2, 0}, {79, 2, 19}};
     for (const auto& c : cases) {
         const PlaneWord pw = l.golden_plane_word(1, c.word);
         EXPECT_EQ(pw.plane, c.plane) << c.word;
@@ -181,7 +208,12 @@ TEST(FrameLayout, YuvStrayWords) {
     t.m.run.source = StimulusSource::yuv;
     t.m.derive_configuration();
     const FrameLayout planar = t.m.layout();
-    const struct { int64_t bytes; int32_t max; int32_t fields; int64_t stray; } cases[] = {
+    const struct {
+        int64_t bytes;
+        int32_t max;
+        int32_t fields;
+        int64_t stray;
+    } cases[] = {
         {24, 10, 1, 0}, {24 + 8, 10, 1, 8}, {24 + 17, 10, 1, 16}, {48 + 8, 2, 2, 0},
         {7, 10, 0, 0},  {8, 0, 0, 8},       {24 + 8, 1, 1, 0},
     };

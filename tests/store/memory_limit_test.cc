@@ -1,16 +1,20 @@
+#include "store/memory_limit.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <string>
 
-#include "store/memory_limit.h"
 #include "support/test_support.h"
 
 using namespace veldax;
 
 TEST(MemoryLimit, ParsesLimitFiles) {
-    const struct { const char* text; uint64_t bytes; } cases[] = {
-        {"2147483648\n", 2147483648u}, {"max\n", 0}, {"", 0}, {"12x\n", 0}, {"  4096  \n", 4096},
+    const struct {
+        const char* text;
+        uint64_t bytes;
+    } cases[] = {
+        {"2147483648\n", 2147483648u},    {"max\n", 0}, {"", 0}, {"12x\n", 0}, {"  4096  \n", 4096},
         {"9223372036854771712\n", 0},  // the older interface's "unlimited"
         {"99999999999999999999999\n", 0},
     };

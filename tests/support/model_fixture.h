@@ -48,7 +48,8 @@ struct TestModel {
         return m.frame_store[b][p].row(y)[x];
     }
     void set_row(int32_t b, int32_t p, int32_t j, const std::vector<int32_t>& values) {
-        for (size_t k = 0; k < values.size(); ++k) field(b, p, j, static_cast<int32_t>(k)) = values[k];
+        for (size_t k = 0; k < values.size(); ++k)
+            field(b, p, j, static_cast<int32_t>(k)) = values[k];
     }
 };
 

@@ -29,7 +29,8 @@ int32_t inter_reference(const PixelPlane& current, const PixelPlane& other, int3
     const int32_t vertical_mean = rounded_mean(up[0], down[0]);
     if (m < params.th1) {
         const int32_t x[7] = {0, up[-1], prev_up[-1], up[0], prev_up[0], up[1], prev_up[1]};
-        const int32_t y[7] = {0, down[-1], prev_down[-1], down[0], prev_down[0], down[1], prev_down[1]};
+        const int32_t y[7] = {0,       down[-1],    prev_down[-1], down[0], prev_down[0],
+                              down[1], prev_down[1]};
         return spread_clamp(x, y, vertical_mean, mid[0], params.max_value);
     }
     if (m < params.th2) {
@@ -40,8 +41,8 @@ int32_t inter_reference(const PixelPlane& current, const PixelPlane& other, int3
         return median3(mid3, mid5, mid[0]);
     }
     const int32_t x[7] = {mid[0], mid[-1], mid[1], up[0], down[0], vertical_mean, vertical_mean};
-    const int32_t y[7] = {prev_mid[0], prev_mid[-1], prev_mid[1], prev_up[0], prev_down[0], mid[0],
-                          prev_mid[0]};
+    const int32_t y[7] = {prev_mid[0],  prev_mid[-1], prev_mid[1], prev_up[0],
+                          prev_down[0], mid[0],       prev_mid[0]};
     return spread_clamp(x, y, vertical_mean, directional_average(up, down), params.max_value);
 }
 

@@ -5,13 +5,12 @@
 
 #include <cstdint>
 
-#include "model/methods.h"
 #include "core/pixel_plane.h"
+#include "model/methods.h"
 
 namespace veldax_test {
 
-int32_t intra_reference(const veldax::PixelPlane& current, int32_t j, int32_t k,
-                        int32_t max_value);
+int32_t intra_reference(const veldax::PixelPlane& current, int32_t j, int32_t k, int32_t max_value);
 
 // *motion is read when reuse is set, else measured and stored there.
 int32_t inter_reference(const veldax::PixelPlane& current, const veldax::PixelPlane& other,

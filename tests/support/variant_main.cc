@@ -25,8 +25,10 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!veldax::force_kernel_variant(argv[1])) {
-        std::fprintf(stderr, "veldax-gen-variant: %s: no such kernel variant, or this processor cannot run it\n",
-                     argv[1]);
+        std::fprintf(
+            stderr,
+            "veldax-gen-variant: %s: no such kernel variant, or this processor cannot run it\n",
+            argv[1]);
         return 2;
     }
     // The program name, then veldax-gen's own arguments.
