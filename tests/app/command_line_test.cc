@@ -139,10 +139,11 @@ TEST_P(Driver, Runs) {
         GTEST_SKIP() << "the address-space limit of " << c.kb << " kB is above the hard limit of "
                      << (old.rlim_max >> 10) << " kB";
     if (c.sized) {
-        const double mem = static_cast<double>(sysconf(_SC_PHYS_PAGES)) * sysconf(_SC_PAGE_SIZE);
+        const double mem = static_cast<double>(sysconf(_SC_PHYS_PAGES)) *
+                           static_cast<double>(sysconf(_SC_PAGE_SIZE));
         if (!(mem > 0 && mem < 30e9))
             GTEST_SKIP()
-                << "physical memory is " << std::lround(mem / 1e8) / 10.0
+                << "physical memory is " << static_cast<double>(std::lround(mem / 1e8)) / 10.0
                 << " GB: a request sized beyond it passes the 32-bit size checks only under 30 GB";
         kvf = c.sized(mem);
     }
@@ -159,8 +160,8 @@ TEST_P(Driver, Runs) {
 }
 
 INSTANTIATE_TEST_SUITE_P(, Driver, testing::ValuesIn(kDriverRows),
-                         [](const testing::TestParamInfo<DriverRow>& info) {
-                             return info.param.name;
+                         [](const testing::TestParamInfo<DriverRow>& row) {
+                             return row.param.name;
                          });
 
 TEST(DriverInfo, HelpAndVersion) {

@@ -50,8 +50,8 @@ std::string counter(const std::string& params, const std::string& name) {
 }  // namespace
 
 INSTANTIATE_TEST_SUITE_P(KernelVariants, WorkedRuns, testing::ValuesIn(usable_kernel_variants()),
-                         [](const testing::TestParamInfo<std::string>& info) {
-                             return info.param;
+                         [](const testing::TestParamInfo<std::string>& variant) {
+                             return variant.param;
                          });
 
 // Ramp (i + p + j + k) mod max_value: with 2-bit samples (max 3) it wraps
