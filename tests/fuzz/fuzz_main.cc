@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/driver.h"
 #include "core/record.h"
 #include "fuzz_support.h"
 
