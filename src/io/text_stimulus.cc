@@ -3,10 +3,9 @@
 #include <cstdio>
 #include <string>
 
-#include "core/report.h"
 #include "core/numbers.h"
 #include "core/record.h"
-#include "config/warnings.h"
+#include "core/report.h"
 #include "io/file_stimulus.h"
 #include "io/sample_count.h"
 #include "io/word_stream.h"

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <tuple>
 #include <variant>
@@ -147,3 +148,25 @@ TEST(ParamReader, Reading) {
 }
 
 }  // namespace
+
+// The record's member initialisers are the only defaults: an empty parameter
+// file configures what the documented example file spells out (which also
+// names the module, the one key without a default value).
+TEST(ParamReader, EmptyFileGivesTheDocumentedDefaults) {
+    std::string built[2][2];
+    const std::string files[2] = {"", veldax_test::read_file(
+                                          veldax_test::source_path("examples/default.kvf"))};
+    for (int i = 0; i < 2; ++i) {
+        veldax_test::TempDir dir;
+        veldax_test::write_file(dir.file("cfg.kvf"), files[i]);
+        ASSERT_EQ(veldax_test::run_veldax(dir.path(), {"cfg.kvf", "-d"}).status, 0);
+        built[i][0] = veldax_test::read_file(dir.file("params.v"));
+        built[i][1] = veldax_test::read_file(dir.file("veldax_head"));
+    }
+    ASSERT_FALSE(files[1].empty());
+    EXPECT_EQ(built[0][0], built[1][0]);
+    std::string unnamed = built[1][1];
+    for (size_t at; (at = unnamed.find("veldax_core0")) != std::string::npos;)
+        unnamed.erase(at, std::strlen("veldax_core0"));
+    EXPECT_EQ(built[0][1], unnamed);
+}
