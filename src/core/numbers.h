@@ -39,6 +39,13 @@ inline bool div32(int32_t a, int32_t b, int32_t* out) {
     return true;
 }
 
+// The unsigned 32-bit product of two sizes (the size fields of a file
+// format); false when either operand or the product leaves 32 bits.
+inline bool mul_u32(int64_t a, int64_t b, uint32_t* out) {
+    if (a < 0 || b < 0 || a > UINT32_MAX || b > UINT32_MAX) return false;
+    return !__builtin_mul_overflow(static_cast<uint32_t>(a), static_cast<uint32_t>(b), out);
+}
+
 // Integer ceiling of log2: smallest p with 2^p >= x; 0 gives -1, negative 0.
 int32_t ceil_log2(int64_t x);
 

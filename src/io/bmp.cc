@@ -6,6 +6,7 @@
 #include <memory>
 #include <utility>
 
+#include "core/numbers.h"
 #include "core/record.h"
 #include "core/output_files.h"
 #include "core/report.h"
@@ -164,7 +165,8 @@ const char* header_fault(const BmpHeader& h, char* why, size_t size) {
     // be a real picture, only a header asking for a huge read.
     const int64_t stride = row_stride(h.width, h.bits_per_pixel);
     const int64_t rows = h.height < 0 ? -int64_t{h.height} : int64_t{h.height};
-    if (rows > int64_t{UINT32_MAX} / stride) {
+    uint32_t array_bytes = 0;
+    if (!mul_u32(rows, stride, &array_bytes)) {
         std::snprintf(why, size,
                       "pixel array of %lld rows of %lld bytes does not fit the format's 32-bit sizes",
                       static_cast<long long>(rows), static_cast<long long>(stride));
@@ -288,9 +290,11 @@ Status DeinterlacerModel::write_golden_bmp(int32_t buffer) {
     if (!bmp_picture.valid) return Status::output_write_failed;
     const BmpHeader& input = bmp_picture.bmp_header;
     const int64_t bytes_per_pixel = input.bits_per_pixel / 8;
-    const int64_t stride = (int64_t{frame_width} * bytes_per_pixel + 3) / 4 * 4;
-    const int64_t limit = int64_t{UINT32_MAX} - input.data_offset;
-    if (stride <= 0 || frame_height <= 0 || frame_height > limit / stride) {
+    const int64_t stride = row_stride(frame_width, input.bits_per_pixel);
+    // The picture and the bytes before it must fit the file's 32-bit size.
+    uint32_t pixel_bytes = 0;
+    if (stride <= 0 || !mul_u32(stride, frame_height, &pixel_bytes) ||
+        pixel_bytes > UINT32_MAX - input.data_offset) {
         report_error("golden.bmp: %d x %d picture is too large for a BMP file", frame_width,
                     frame_height);
         return Status::output_write_failed;
