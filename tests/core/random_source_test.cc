@@ -50,21 +50,27 @@ TEST(RandomJump, EqualsEightStepsForEveryState) {
 
 // The run is cut into rows of every length 1..64 and the rows are filled in
 // turn, as a plane is; the samples and the state after each row must be the
-// serial ones.  The scale is the identity, so a sample shows its draw.
+// serial ones, written out here, for every seed (--seed) tried, the largest
+// included.  The scale is the identity, so a sample shows its draw.
 TEST(RandomFill, SameSequenceAsSerialDraws) {
     std::vector<int32_t> identity(kRandomDraws);
     for (int32_t d = 0; d < kRandomDraws; ++d) identity[d] = d;
     std::vector<int32_t> row(2000);
-    uint32_t fast = 1;
-    uint32_t serial = 1;
-    int64_t drawn = 0;
-    for (int32_t pass = 0; drawn < 4'000'000; ++pass) {
-        const int32_t n = pass % 64 + 1 + (pass % 7 == 0 ? 1900 : 0);
-        fill_random_samples(fast, identity.data(), row.data(), n);
-        for (int32_t k = 0; k < n; ++k)
-            ASSERT_EQ(row[k], next_random_draw(serial)) << "draw " << drawn + k;
-        ASSERT_EQ(fast, serial) << "after draw " << drawn + n;
-        drawn += n;
+    for (const uint32_t seed : {1u, 2u, 977u, 2147483647u}) {
+        uint32_t fast = seed;
+        uint32_t serial = seed;
+        int64_t drawn = 0;
+        for (int32_t pass = 0; drawn < 1'000'000; ++pass) {
+            const int32_t n = pass % 64 + 1 + (pass % 7 == 0 ? 1900 : 0);
+            fill_random_samples(fast, identity.data(), row.data(), n);
+            for (int32_t k = 0; k < n; ++k) {
+                serial = serial * 214013u + 2531011u;
+                ASSERT_EQ(row[static_cast<size_t>(k)], static_cast<int32_t>((serial >> 16) & 0x7FFFu))
+                    << "seed " << seed << ", draw " << drawn + k;
+            }
+            ASSERT_EQ(fast, serial) << "seed " << seed << ", after draw " << drawn + n;
+            drawn += n;
+        }
     }
 }
 

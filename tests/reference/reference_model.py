@@ -56,7 +56,7 @@ def directional(U, D):
 
 
 class Model:
-    def __init__(self, cfg, pattern, fields):
+    def __init__(self, cfg, pattern, fields, seed=1):
         self.c = cfg
         self.pattern = pattern
         self.fields = fields
@@ -82,7 +82,8 @@ class Model:
         self.field = [[[[0] * (fw + 4) for _ in range(fh + 2)] for _ in range(P)] for _ in range(2)]
         self.frame = [[[[0] * fw for _ in range(fh)] for _ in range(P)] for _ in range(2)]
         self.motion = [[0] * fw for _ in range(fh)]
-        self.state = 1
+        self.state = seed
+        self.seed = seed
         self.stimulus = bytearray()
         self.golden = bytearray()
         self.total_input = 0
@@ -441,7 +442,10 @@ def check(command, runs):
             if data is not None:
                 with open(os.path.join(d, args[1]), "wb") as f:
                     f.write(data)
-            proc = subprocess.run(command + ["cfg.kvf"] + args, cwd=d, capture_output=True, text=True)
+            # Options ("--seed N") go before the parameter file.
+            options = args[:2] if args and args[0].startswith("--") else []
+            proc = subprocess.run(command + options + ["cfg.kvf"] + args[len(options):], cwd=d,
+                                  capture_output=True, text=True)
             problems = []
             if proc.returncode != 0:
                 problems.append("exit %d: %s" % (proc.returncode, proc.stdout.strip()))
@@ -463,7 +467,8 @@ def check(command, runs):
                 for name, value in (("INPUT_FRAMES", model.fields),
                                     ("TOTAL_INPUT", model.total_input),
                                     ("TOTAL_OUTPUT", model.total_output),
-                                    ("OUTPUT_FRAMES", model.output_frames)):
+                                    ("OUTPUT_FRAMES", model.output_frames),
+                                    ("SEED", model.seed)):
                     line = "parameter %-18s= %d;" % (name, value)
                     if line not in params:
                         problems.append("params.v lacks '%s'" % line)
@@ -492,6 +497,11 @@ def main():
     cfg = dict(BASE, dmethod=INTER, frame_width=4, frame_height=3, dynamic=1, frmh_2=1, th1_2=2,
                th2_2=20)
     runs.append((cfg, ["-g", "1003"], None, Model(cfg, False, 1003)))
+    # Seeds of the random source, the largest included, over rows long
+    # enough for its vector lanes.
+    cfg = dict(BASE, dmethod=INTER, frame_width=19, frame_height=4, num_plane=3, ycbcr422=1)
+    for seed in (2, 977, 2147483647):
+        runs.append((cfg, ["--seed", str(seed), "-g", "3"], None, Model(cfg, False, 3, seed)))
     runs += file_runs()
     # The expected outputs once, for every program run.
     for cfg, args, data, model in runs:
