@@ -156,8 +156,9 @@ std::string make_bmp(const Bmp& b) {
 }
 
 TEST(BmpStimulus, PlanesRowsAndGoldenPicture) {
-    Bmp rgb, top, low, pal;
+    Bmp rgb, top, low, pal, argb;
     top.w = 2, top.h = -2, top.bpp = 8;
+    argb.w = 2, argb.bpp = 32;
     low.w = 2, low.bpp = 8, low.offset = 20;
     pal.w = 4, pal.bpp = 8;
     for (int i = 0; i < 256; ++i) pal.extra += std::string{char(i), char(255 - i), char(i / 2), 0};
@@ -176,6 +177,12 @@ TEST(BmpStimulus, PlanesRowsAndGoldenPicture) {
          std::string(
              "\x0A\x6E\xD2\x0B\x6F\xD3\x0C\x70\xFF\0\0\0\0\x64\xC8\x01\x65\xC9\x02\x66\xCA\0\0\0",
              24)},
+        // The alpha byte no plane fills is opaque, so viewers show the picture.
+        {"32 bits, three planes",
+         argb,
+         3,
+         {1, 4, 11, 14, 2, 5, 12, 15, 3, 6, 13, 16},
+         std::string("\x0A\x6E\xD2\xFF\x0B\x6F\xFF\xFF\x00\x64\xC8\xFF\x01\x65\xC9\xFF", 16)},
         {"top-down", top, 1, {1, 4, 11, 14}, std::string("\x0A\xFF\0\0\0\x01\0\0", 8)},
         {"offset 20 read as 54", low, 1, {1, 4, 11, 14}, std::string("\x0A\xFF\0\0\0\x01\0\0", 8)},
         {"palette",
