@@ -32,7 +32,7 @@ TEST(RandomScale, EveryDrawEveryWidth) {
         const int32_t max_value = (1 << dwidth) - 1;
         build_random_scale(scale.data(), max_value, 0);
         for (int32_t draw = 0; draw < kRandomDraws; ++draw)
-            ASSERT_EQ(scale[draw], scaled_by_double(draw, max_value))
+            ASSERT_EQ(scale[static_cast<size_t>(draw)], scaled_by_double(draw, max_value))
                 << "dwidth " << dwidth << ", draw " << draw;
     }
 }
@@ -54,7 +54,7 @@ TEST(RandomJump, EqualsEightStepsForEveryState) {
 // included.  The scale is the identity, so a sample shows its draw.
 TEST(RandomFill, SameSequenceAsSerialDraws) {
     std::vector<int32_t> identity(kRandomDraws);
-    for (int32_t d = 0; d < kRandomDraws; ++d) identity[d] = d;
+    for (int32_t d = 0; d < kRandomDraws; ++d) identity[static_cast<size_t>(d)] = d;
     std::vector<int32_t> row(2000);
     for (const uint32_t seed : {1u, 2u, 977u, 2147483647u}) {
         uint32_t fast = seed;
@@ -76,7 +76,7 @@ TEST(RandomFill, SameSequenceAsSerialDraws) {
 
 TEST(RandomFill, FirstDrawsFromStateOne) {
     std::vector<int32_t> identity(kRandomDraws);
-    for (int32_t d = 0; d < kRandomDraws; ++d) identity[d] = d;
+    for (int32_t d = 0; d < kRandomDraws; ++d) identity[static_cast<size_t>(d)] = d;
     int32_t row[9];
     uint32_t state = 1;
     fill_random_samples(state, identity.data(), row, 9);

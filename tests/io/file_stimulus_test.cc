@@ -117,7 +117,7 @@ TEST(TextStimulus, LinesBecomeSamplesAndHexLines) {
 
 uint32_t get32(const std::string& s, size_t at) {
     uint32_t v = 0;
-    for (int i = 0; i < 4; ++i) v |= uint32_t{static_cast<unsigned char>(s[at + i])} << (8 * i);
+    for (int i = 0; i < 4; ++i) v |= uint32_t{static_cast<unsigned char>(s[at + static_cast<size_t>(i)])} << (8 * i);
     return v;
 }
 
@@ -138,8 +138,8 @@ std::string make_bmp(const Bmp& b) {
     auto put = [&s](uint32_t v, int n) {
         for (int i = 0; i < n; ++i) s += static_cast<char>(v >> (8 * i));
     };
-    const uint32_t offset = static_cast<uint32_t>(b.offset < 0 ? 54 + b.extra.size() : b.offset);
-    for (uint32_t v : {static_cast<uint32_t>(54 + b.extra.size() + stride * rows), 0u, offset, 40u,
+    const uint32_t offset = static_cast<uint32_t>(b.offset < 0 ? 54 + b.extra.size() : static_cast<size_t>(b.offset));
+    for (uint32_t v : {static_cast<uint32_t>(54 + b.extra.size() + static_cast<size_t>(stride * rows)), 0u, offset, 40u,
                        static_cast<uint32_t>(b.w), static_cast<uint32_t>(b.h)})
         put(v, 4);
     put(1 | uint32_t{b.bpp} << 16, 4);  // one colour plane, bits per pixel
@@ -149,7 +149,7 @@ std::string make_bmp(const Bmp& b) {
         const int y = b.h > 0 ? rows - 1 - i : i;
         std::string row(static_cast<size_t>(stride), '\xEE');
         for (int x = 0; x < b.w * B; ++x)
-            row[x] = static_cast<char>(10 * y + 3 * (x / B) + x % B + 1);
+            row[static_cast<size_t>(x)] = static_cast<char>(10 * y + 3 * (x / B) + x % B + 1);
         s += row;
     }
     return s.substr(0, s.size() - b.cut);

@@ -31,11 +31,11 @@ TEST(InterpolateFrame, FourRowWorkedExamples) {
         SCOPED_TRACE(testing::Message() << "method " << c.method << " row 0 " << c.rows[0]);
         TestModel t(3, 4);
         ASSERT_TRUE(t.ready());
-        for (int32_t j = 0; j < 4; ++j) t.set_row(0, 0, j, std::vector<int32_t>(3, c.rows[j]));
+        for (int32_t j = 0; j < 4; ++j) t.set_row(0, 0, j, std::vector<int32_t>(3, c.rows[static_cast<size_t>(j)]));
         t.m.fill_borders(t.m.field_store[0], 0);
         t.m.method_now = c.method;
         t.m.interpolate_frame(0, c.parity, 0);
-        for (int32_t i = 0; i < 12; ++i) EXPECT_EQ(t.golden(0, 0, i / 3, i % 3), c.want[i / 3]);
+        for (int32_t i = 0; i < 12; ++i) EXPECT_EQ(t.golden(0, 0, i / 3, i % 3), c.want[static_cast<size_t>(i / 3)]);
     }
 }
 

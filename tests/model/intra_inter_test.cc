@@ -36,7 +36,7 @@ TEST(Kernels, RandomWindows) {
             std::sort(s.begin(), s.end());
             ASSERT_EQ(median5(v[0], v[1], v[2], v[3], v[4]), s[2]) << v[3] << " " << v[4];
             int32_t w[15];  // rows above, own and below, five columns each
-            for (auto& x : w) x = static_cast<int32_t>(rng() % (mx + 1u));
+            for (auto& x : w) x = static_cast<int32_t>(rng() % (static_cast<uint32_t>(mx) + 1u));
             const int32_t r = intra_of(w + 2, w + 7, w + 12, mx);
             const auto [lo, hi] = std::minmax({w[1], w[2], w[3], w[7], w[11], w[12], w[13]});
             ASSERT_TRUE(r >= 0 && r <= mx && r >= lo && r <= hi) << r << " max " << mx;
@@ -94,7 +94,7 @@ TEST(WorkedWindows, IntraAndInter) {
         TestModel tm(5, 3);
         ASSERT_TRUE(tm.ready());
         DeinterlacerModel& m = tm.m;
-        for (int i = 0; i < 6; ++i) tm.set_row(i / 3, 0, i % 3, t.w[i]);
+        for (int i = 0; i < 6; ++i) tm.set_row(i / 3, 0, i % 3, t.w[static_cast<size_t>(i)]);
         int32_t motion = -1;
         const RowParams params{t.th0, t.th1, t.th2, 255};
         EXPECT_EQ(
@@ -115,7 +115,7 @@ static std::vector<int32_t> run_pass(DeinterlacerModel& m, bool inter, const Ker
         for (int32_t j = 0; j < m.active_height; ++j) {
             const PixelPlane &cur = m.field_store[0][p], &oth = m.field_store[1][p];
             const bool reuse = (m.ycbcr422 || m.ycbcr444) && p > 0;
-            std::vector<int32_t> out(m.active_width, -1);
+            std::vector<int32_t> out(static_cast<size_t>(m.active_width), -1);
             const int32_t *u = cur.row(j - 1), *c = cur.row(j), *d = cur.row(j + 1);
             if (kernels && inter)
                 (reuse ? kernels->inter_row_reusing : kernels->inter_row_measuring)(
@@ -124,7 +124,7 @@ static std::vector<int32_t> run_pass(DeinterlacerModel& m, bool inter, const Ker
             if (kernels && !inter)
                 kernels->intra_row(u, c, d, out.data(), m.active_width, m.max_value);
             for (int32_t k = 0; !kernels && k < m.active_width; ++k)
-                out[k] = inter ? inter_reference(cur, oth, j, k, mp.row(j) + k, reuse, params)
+                out[static_cast<size_t>(k)] = inter ? inter_reference(cur, oth, j, k, mp.row(j) + k, reuse, params)
                                : intra_reference(cur, j, k, m.max_value);
             result.insert(result.end(), out.begin(), out.end());
         }
@@ -163,7 +163,7 @@ TEST(KernelVariants, MatchPerSampleReference) {
                     auto sample = [&](int k) {
                         return k < 3    ? pick[k]
                                : k == 3 ? pick[rng() % 3]
-                                        : int32_t(rng() % (mx + 1u));
+                                        : int32_t(rng() % (static_cast<uint32_t>(mx) + 1u));
                     };
                     for (int32_t p = 0; p < m.num_plane; ++p) {
                         const PixelPlane &cur = m.field_store[0][p], &oth = m.field_store[1][p];
