@@ -5,11 +5,13 @@
 #include <cstdio>
 #include <memory>
 #include <new>
+#include <string>
 
 #include "app/switches.h"
 #include "core/record.h"
 #include "core/report.h"
 #include "inspect.h"
+#include "io/y4m.h"
 
 namespace veldax::inspect {
 
@@ -46,6 +48,36 @@ bool load_run(const RunWords& words, Run* run) {
             return false;
         }
         yuv_bytes = st.st_size;
+        // A Y4M stream gives the frames its "FRAME" lines lead, each its
+        // header's size and depth.
+        const std::unique_ptr<FILE, int (*)(FILE*)> in(std::fopen(words.mode.path.c_str(), "rb"),
+                                                       std::fclose);
+        unsigned char start[kY4mSignatureBytes];
+        if (in && std::fread(start, 1, sizeof start, in.get()) == sizeof start &&
+            has_y4m_signature(start, sizeof start)) {
+            std::string line(kY4mSignature), rest;
+            Y4mHeader header;
+            if (read_y4m_line(in.get(), &rest) == Y4mLineRead::line) line += rest;
+            if (const std::string why = parse_y4m_header(line.data(), line.size(), &header);
+                !why.empty()) {
+                report_error("%s: %s", words.mode.path.c_str(), why.c_str());
+                return false;
+            }
+            m->yuv_form.y4m = true;
+            m->yuv_form.depth = header.depth;
+            m->yuv_form.header_bytes = header.bytes;
+            run->layout = m->layout();
+            const int32_t limit = words.mode.max_fields > 1 ? words.mode.max_fields : 1;
+            const Y4mScan scan =
+                scan_y4m_frames(in.get(), yuv_bytes, run->layout.yuv_frame_bytes(), limit);
+            if (scan.failed || scan.bad_frame > 0) {
+                report_error("%s: frame %d does not start with \"FRAME\"",
+                             words.mode.path.c_str(), scan.bad_frame);
+                return false;
+            }
+            run->fields = scan.frames;
+            return true;
+        }
         run->yuv_stray_words = run->layout.yuv_stray_words(yuv_bytes, words.mode.max_fields);
     }
     run->fields = run->layout.run_fields(m->input_frames, words.mode.max_fields, yuv_bytes);

@@ -83,7 +83,7 @@ Status picture_field(DeinterlacerModel& m, const GenerationStreams& io) {
 // The next frame of a YUV sequence into buffer (fields so far) mod 2; a
 // frame cut short by the end of the input gives none.
 Status sequence_field(DeinterlacerModel& m, const GenerationStreams& io) {
-    if (at_end(io.input)) return Status::ok;
+    if (!m.sequence_has_lead() && at_end(io.input)) return Status::ok;
     const int32_t b = m.input_frames % 2;
     switch (m.read_yuv_frame(io.input, io.stimulus, m.field_store[b])) {
     case YuvFrame::taken: {
@@ -99,6 +99,7 @@ Status sequence_field(DeinterlacerModel& m, const GenerationStreams& io) {
     case YuvFrame::write_failed:
         return Status::output_write_failed;
     case YuvFrame::read_failed:
+    case YuvFrame::refused:
         return Status::stimulus_read_failed;
     }
     return Status::ok;
@@ -142,7 +143,7 @@ Status DeinterlacerModel::generate_next_field(const GenerationStreams& io, bool*
     case StimulusSource::yuv:
         s = sequence_field(*this, io);
         // At least one frame is read, whatever the limit says.
-        *more = input_frames < run.max_fields && !at_end(io.input);
+        *more = input_frames < run.max_fields && (sequence_has_lead() || !at_end(io.input));
         break;
     }
     ++next_field;

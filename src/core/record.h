@@ -45,6 +45,20 @@ enum class [[nodiscard]] YuvFrame {
     end_of_input,   // the sequence ended, possibly inside a frame
     write_failed,   // "stimulus.dat" did not take the words
     read_failed,    // the input could not be read
+    refused,        // the input holds what no frame may (the line is printed)
+};
+
+// The form of a "-y" input, found when it is opened: headerless bytes, or a
+// Y4M stream whose samples may take two bytes.
+struct YuvForm {
+    bool y4m = false;
+    int32_t depth = 8;         // sample bits in the file
+    int64_t header_bytes = 0;  // the Y4M stream header with its line end
+    // The bytes of a headerless input read to look for the Y4M signature;
+    // the frame reader takes them first.
+    unsigned char lead[16] = {};
+    int32_t lead_bytes = 0;
+    int32_t lead_taken = 0;
 };
 
 struct DeinterlacerModel {
@@ -122,6 +136,9 @@ struct DeinterlacerModel {
     std::string kvf_path;
     RunMode run;
 
+    // ---- form of a "-y" input (io/stimulus_input.cc) ----
+    YuvForm yuv_form;
+
     // ---- picture kept for golden.bmp ----
     BmpPicture bmp_picture;
 
@@ -198,6 +215,10 @@ struct DeinterlacerModel {
     Status read_bmp_stimulus(FILE* in, FILE* stimulus, PixelPlane* planes);
     Status write_golden_bmp(int32_t buffer);
     YuvFrame read_yuv_frame(FILE* input, FILE* stimulus, PixelPlane* planes);
+    YuvFrame read_y4m_frame(FILE* input, FILE* stimulus, PixelPlane* planes);
+    // True while bytes read from a headerless input to look for the Y4M
+    // signature wait for the frame reader.
+    bool sequence_has_lead() const;
     Status write_golden_yuv(FILE* golden_yuv, int32_t buffer);
     Status write_golden_frame(FILE* golden, int32_t buffer, int32_t frame);
 

@@ -20,6 +20,9 @@ FrameLayout FrameLayout::of(const DeinterlacerModel& m) {
     l.convert_parity = m.copyframe ? m.initfield : 1 - m.initfield;
     l.method = m.dmethod;
     l.text_digits = m.dwidth > 0 ? (m.dwidth + 3) / 4 : 0;
+    l.y4m = m.yuv_form.y4m;
+    l.y4m_header_bytes = m.yuv_form.header_bytes;
+    l.yuv_sample_bytes = m.yuv_form.depth > 8 ? 2 : 1;
     for (int32_t i = 0; i < 3; ++i) {
         l.frmw[i] = m.frmw[i];
         l.frmh[i] = m.frmh[i];
@@ -78,6 +81,8 @@ SamplePosition span_position(const PlaneSpan& span, int64_t word) {
         col = word % span.width;
     }
     if (col > span.width - 1) col = span.width - 1;
+    // Halved chroma: sample k of a row is frame column 2k.
+    if (span.halved) col *= 2;
     return {static_cast<int32_t>(row), static_cast<int32_t>(col)};
 }
 
@@ -121,9 +126,15 @@ int32_t FrameLayout::yuv_planes() const { return ycbcr422 ? 3 : num_plane; }
 PlaneSpan FrameLayout::yuv_plane(int32_t plane) const {
     PlaneSpan span{frame_width, frame_height, false, 0, 0};
     if (plane < 0 || plane >= yuv_planes()) return span;
-    span.packed = ycbcr422 && plane > 0;
-    span.words = span.packed ? chroma_words(frame_width, frame_height)
-                             : int64_t{frame_width} * frame_height;
+    if (y4m && ycbcr422 && plane > 0) {
+        span.halved = true;
+        span.width = frame_width / 2 + frame_width % 2;
+        span.words = int64_t{span.width} * frame_height;
+    } else {
+        span.packed = ycbcr422 && plane > 0;
+        span.words = span.packed ? chroma_words(frame_width, frame_height)
+                                 : int64_t{frame_width} * frame_height;
+    }
     span.counted = span.words;
     return span;
 }
@@ -143,6 +154,11 @@ int64_t FrameLayout::stimulus_entry_bytes() const {
 }
 
 int64_t FrameLayout::yuv_frame_bytes() const {
+    if (y4m) {
+        int64_t samples = 0;
+        for (int32_t p = 0; p < yuv_planes(); ++p) samples += yuv_plane(p).words;
+        return samples * yuv_sample_bytes;
+    }
     // A 4:2:2 frame is read as 2*w*h bytes, also when w*h is odd and its
     // planes hold one byte fewer.
     const int64_t area = int64_t{frame_width} * frame_height;
@@ -150,7 +166,8 @@ int64_t FrameLayout::yuv_frame_bytes() const {
 }
 
 int32_t FrameLayout::yuv_fields(int64_t file_bytes, int32_t max_frames) const {
-    const int64_t frame = yuv_frame_bytes();
+    const int64_t frame = yuv_frame_bytes() + (y4m ? kY4mFrameLineBytes : 0);
+    if (y4m) file_bytes -= y4m_header_bytes;
     const int64_t whole = frame > 0 && file_bytes > 0 ? file_bytes / frame : 0;
     // A sequence is read at least once, whatever the limit says.
     const int64_t limit = max_frames > 1 ? max_frames : 1;
@@ -160,7 +177,7 @@ int32_t FrameLayout::yuv_fields(int64_t file_bytes, int32_t max_frames) const {
 int64_t FrameLayout::yuv_stray_words(int64_t file_bytes, int32_t max_frames) const {
     const int64_t frame = yuv_frame_bytes();
     const int64_t plane = int64_t{frame_width} * frame_height;
-    if (ycbcr422 || frame <= 0 || plane <= 0 || file_bytes <= 0) return 0;
+    if (ycbcr422 || y4m || frame <= 0 || plane <= 0 || file_bytes <= 0) return 0;
     const int32_t fields = yuv_fields(file_bytes, max_frames);
     const int64_t limit = max_frames > 1 ? max_frames : 1;
     // The read after the last whole field only happens below the limit.

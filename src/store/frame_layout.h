@@ -56,8 +56,11 @@ struct PlaneSpan {
     int32_t width = 0;     // stored area of the plane, in samples
     int32_t height = 0;
     bool packed = false;   // 4:2:2 chroma: see chroma_word
-    int64_t words = 0;     // words (bytes in a YUV file) the plane takes
+    int64_t words = 0;     // words (samples in a YUV file) the plane takes
     int64_t counted = 0;   // samples the file's counter adds for it
+    // 4:2:2 chroma of a Y4M frame: `width` is half the frame's width rounded
+    // up, and sample k of a row stands for frame columns 2k and 2k + 1.
+    bool halved = false;
 };
 
 // The span.words entries of a plane in file order, each convert(sample),
@@ -70,6 +73,15 @@ void gather_span(const int32_t* origin, ptrdiff_t stride, const PlaneSpan& span,
         pack_chroma(origin, stride, span.width, span.height, columns, out, convert);
         return;
     }
+    // Halved chroma keeps the even columns, whatever `columns` says.
+    const int32_t step = span.halved ? 2 : 1;
+    if (step == 2) {
+        for (int32_t j = 0; j < span.height; ++j, out += span.width) {
+            const int32_t* row = origin + j * stride;
+            for (int32_t k = 0; k < span.width; ++k) out[k] = convert(row[2 * k]);
+        }
+        return;
+    }
     for (int32_t j = 0; j < span.height; ++j, out += span.width) {
         const int32_t* row = origin + j * stride;
         for (int32_t k = 0; k < span.width; ++k) out[k] = convert(row[k]);
@@ -78,7 +90,8 @@ void gather_span(const int32_t* origin, ptrdiff_t stride, const PlaneSpan& span,
 
 // Row and column of the frame that word `word` of a plane span holds.  A
 // packed chroma word c of row j is column 2c (its even column); a word that
-// no column reaches (odd widths) is reported at the row's last column.
+// no column reaches (odd widths) is reported at the row's last column; a
+// halved chroma sample k is column 2k.
 struct SamplePosition {
     int32_t row = 0;
     int32_t col = 0;
@@ -112,6 +125,10 @@ struct GoldenFrame {
     int64_t words = 0;        // 16-bit words it takes
 };
 
+// Bytes of the line ("FRAME" and its line end) ahead of every frame of a
+// Y4M stream that gives no frame parameters.
+constexpr int64_t kY4mFrameLineBytes = 6;
+
 // Golden frames one input field gives: at most three (the first field of a
 // converting synthetic run).
 constexpr int32_t kMaxFramesPerField = 3;
@@ -128,6 +145,11 @@ struct FrameLayout {
     int32_t convert_parity = 1;  // parity of the extra frames of fconvert
     int32_t method = 0;
     int32_t text_digits = 0;     // hex digits of a text stimulus line
+    // The form of a YUV input: a Y4M stream (its header's bytes) or
+    // headerless bytes, and the bytes of a sample in the file.
+    bool y4m = false;
+    int64_t y4m_header_bytes = 0;
+    int32_t yuv_sample_bytes = 1;
     // Entries 0..2 of the per-frame size tables (each size minus one); every
     // later frame index uses entry 2.
     int32_t frmw[kFrameTableSize] = {};
@@ -157,19 +179,21 @@ struct FrameLayout {
     int64_t stimulus_words(int32_t n) const;
     int64_t stimulus_entry_bytes() const;
 
-    // Plane p of a planar YUV frame (input or "golden.yuv"), one byte a
-    // sample: the whole frame, 4:2:2 chroma packed; a 4:2:2 frame has three
-    // planes.
+    // Plane p of a planar YUV frame (input or "golden.yuv"), in samples of
+    // yuv_sample_bytes: the whole frame; a 4:2:2 frame has three planes, its
+    // chroma packed in a headerless file and halved in a Y4M one (the two
+    // agree for even widths).
     PlaneSpan yuv_plane(int32_t plane) const;
     int32_t yuv_planes() const;
 
-    // Bytes of one frame of a planar YUV input, and the fields a YUV input
-    // of file_bytes gives with the field limit max_frames.
+    // Bytes of one frame of a planar YUV input (without a Y4M frame's
+    // line), and the fields a YUV input of file_bytes gives with the field
+    // limit max_frames (for Y4M, frames whose lines are "FRAME" alone).
     int64_t yuv_frame_bytes() const;
     int32_t yuv_fields(int64_t file_bytes, int32_t max_frames) const;
     // Words a planar YUV input cut short inside a frame leaves in
     // "stimulus.dat" after its last whole field: the whole planes read
-    // before the cut (a 4:2:2 frame is read at once and leaves none).
+    // before the cut (a 4:2:2 or Y4M frame is read at once and leaves none).
     int64_t yuv_stray_words(int64_t file_bytes, int32_t max_frames) const;
 
     // Input fields of a run: the synthetic count, the fields a YUV input of

@@ -288,6 +288,9 @@ TEST(Faults, RefusedRunsLeaveTheFolderAsItWas) {
         {"strict unknown switch", {"--strict", "cfg.kvf", "-x"}, 1, "old"},
         {"strict part frame", {"--strict", "cfg.kvf", "-y", "short.yuv"}, 1, "old"},
         {"strict deep headerless", {"--strict", "deep.kvf", "-y", "seq.yuv"}, 1, "old"},
+        {"y4m 4:2:0", {"cfg.kvf", "-y", "c420.y4m"}, 5, "old"},
+        {"y4m bad frame line", {"cfg.kvf", "-y", "bad.y4m"}, 5, "old"},
+        {"strict shallow y4m", {"--strict", "deep.kvf", "-y", "mono.y4m"}, 1, "old"},
         {"strict small picture", {"--strict", "wide.kvf", "-b", "pic.bmp"}, 1, "old"},
         {"strict short text", {"--strict", "cfg.kvf", "-l", "short.txt"}, 1, ""},
         {"seed 0", {"--seed", "0", "cfg.kvf", "-g"}, 1, "old"},
@@ -302,6 +305,10 @@ TEST(Faults, RefusedRunsLeaveTheFolderAsItWas) {
         write_file(dir.file("wide.kvf"), "frame_width=9\nframe_height=4\n");
         write_file(dir.file("short.yuv"), std::string(40, '\x40'));
         write_file(dir.file("short.txt"), "1\n2\n");
+        const std::string frame = "FRAME\n" + std::string(32, '\x40');
+        write_file(dir.file("c420.y4m"), "YUV4MPEG2 W8 H4\n" + frame);
+        write_file(dir.file("bad.y4m"), "YUV4MPEG2 W8 H4 Cmono\n" + frame + "FRAMX" + frame);
+        write_file(dir.file("mono.y4m"), "YUV4MPEG2 W8 H4 Cmono\n" + frame);
         for (const char* old : {"golden.dat", "params.v"}) write_file(dir.file(old), "old");
         const auto r = run_veldax_shell(dir.path(), c.args);
         EXPECT_EQ(r.status, c.status) << c.name << "\n" << r.out << r.err;

@@ -327,4 +327,134 @@ TEST(YuvStimulus, WholeFramesInLowBytesOut) {
     }
 }
 
+// Samples as a Y4M frame stores them: one byte each, or two little-endian
+// bytes when wide.
+std::string y4m_samples(const std::vector<int>& values, bool wide) {
+    std::string s;
+    for (int v : values) {
+        s += static_cast<char>(v & 0xFF);
+        if (wide) s += static_cast<char>(v >> 8);
+    }
+    return s;
+}
+
+// Hand-built Y4M streams opened and read as a run reads them: whole frames
+// go to "stimulus.dat" as their sample values (4:2:2 chroma at half the
+// width rounded up, standing for two columns) and back to "golden.yuv" at
+// the input's depth; a stream that does not fit the configuration is
+// refused with one line naming both.
+TEST(YuvStimulus, Y4mStreams) {
+    const std::string fit10 = "YUV4MPEG2 W4 H2 F25:1 It A1:1 C422p10 XYSCSS=422P10\n";
+    // 4x2 Y, then Cb and Cr of 2x2, 10 bits.
+    const std::vector<int> frame10 = {1000, 2, 3, 4, 5, 6, 7, 1023, 20, 21, 22, 23, 30, 31, 32, 33};
+    const std::string mono = "YUV4MPEG2 W3 H1 Cmono\n";
+    struct Case {
+        const char* name;
+        int32_t planes, w, h, dwidth;
+        bool ycbcr422;
+        std::string input;
+        const char* console;  // after the path ("" when nothing is printed)
+        int frames = 0;       // whole frames read
+        std::vector<int> stimulus = {};
+        std::vector<Sample> samples = {};  // of buffer 0
+        std::string golden = "";           // of golden samples 100 p + 10 j + k, 1000 at 0, 0, 0
+    } cases[] = {
+        {"4:2:2 10 bits, frame parameters",
+         3, 4, 2, 10, true,
+         fit10 + "FRAME Ib\n" + y4m_samples(frame10, true) + "FRAME\n" +
+             y4m_samples(frame10, true).substr(0, 20),
+         "", 1, frame10,
+         {{0, 0, 0, 0, 1000}, {0, 0, 1, 3, 1023}, {0, 1, 0, 0, 20}, {0, 1, 0, 1, 20},
+          {0, 1, 1, 3, 23}, {0, 2, 1, 2, 33}},
+         y4m_samples({1000, 1, 2, 3, 10, 11, 12, 13, 100, 102, 110, 112, 200, 202, 210, 212}, true)},
+        // An odd width: two chroma samples a row, the second for column 2 alone.
+        {"4:2:2 8 bits, odd width",
+         3, 3, 1, 8, true,
+         "YUV4MPEG2 W3 H1 C422\nFRAME\n" + y4m_samples({1, 2, 3, 40, 41, 50, 51}, false),
+         "", 1, {1, 2, 3, 40, 41, 50, 51},
+         {{0, 1, 0, 0, 40}, {0, 1, 0, 1, 40}, {0, 1, 0, 2, 41}, {0, 2, 0, 2, 51}},
+         y4m_samples({1000 & 0xFF, 1, 2, 100, 102, 200, 202}, false)},
+        {"mono 12 bits into 12", 1, 3, 1, 12, false,
+         "YUV4MPEG2 W3 H1 Cmono12\nFRAME\n" + y4m_samples({4095, 0, 7}, true) + "FRAME\n" +
+             y4m_samples({1, 2, 3}, true),
+         "", 2, {4095, 0, 7, 1, 2, 3}, {{0, 0, 0, 0, 4095}, {1, 0, 0, 2, 3}},
+         y4m_samples({1000, 1, 2}, true)},
+        {"8 bits into 10", 1, 3, 1, 10, false,
+         "YUV4MPEG2 W3 H1 Cmono\nFRAME\n" + y4m_samples({255, 0, 7}, false),
+         "", 1, {255, 0, 7}, {{0, 0, 0, 0, 255}}, y4m_samples({1000 & 0xFF, 1, 2}, false)},
+        {"size", 1, 4, 1, 8, false, mono + "FRAME\n\x01\x02\x03",
+         " is 3x1 Cmono; the core takes 4x1 one plane (num_plane=1), 8 bits (dwidth=8)\n"},
+        {"4:2:0 without C", 3, 4, 2, 10, true, "YUV4MPEG2 W4 H2\n",
+         " is 4x2 without a C parameter (4:2:0, 8 bits); the core takes 4x2 4:2:2 (ycbcr422=1), "
+         "10 bits (dwidth=10); convert it with ffmpeg -i PATH -pix_fmt yuv422p -strict -1 out.y4m\n"},
+        {"4:2:0 10 bits", 3, 4, 2, 10, true, "YUV4MPEG2 W4 H2 C420p10\n",
+         " is 4x2 C420p10; the core takes 4x2 4:2:2 (ycbcr422=1), 10 bits (dwidth=10); convert it "
+         "with ffmpeg -i PATH -pix_fmt yuv422p10le -strict -1 out.y4m\n"},
+        {"mono for 4:4:4", 3, 3, 1, 8, false, mono,
+         " is 3x1 Cmono; the core takes 3x1 4:4:4 (num_plane=3), 8 bits (dwidth=8); convert it "
+         "with ffmpeg -i PATH -pix_fmt yuv444p -strict -1 out.y4m\n"},
+        {"two planes", 2, 3, 1, 8, false, mono,
+         " is 3x1 Cmono; the core takes 3x1 num_plane=2, which no Y4M colour space holds, 8 bits "
+         "(dwidth=8)\n"},
+        {"depth above dwidth", 3, 4, 2, 8, true, fit10,
+         " is 4x2 C422p10; the core takes 4x2 4:2:2 (ycbcr422=1), 8 bits (dwidth=8); convert it "
+         "with ffmpeg -i PATH -pix_fmt yuv422p -strict -1 out.y4m\n"},
+        {"no width", 1, 3, 1, 8, false, "YUV4MPEG2 H1 Cmono\n",
+         ": the Y4M header gives no width (W)\n"},
+        {"unknown colour", 1, 3, 1, 8, false, "YUV4MPEG2 W3 H1 Cxyz\n",
+         ": the Y4M header's colour space Cxyz is not one veldax-gen reads\n"},
+        {"header cut short", 1, 3, 1, 8, false, "YUV4MPEG2 W3 H1 Cmo",
+         ": the Y4M header has no line end\n"},
+        {"bad second frame line", 1, 3, 1, 8, false, mono + "FRAME\n\x01\x02\x03FRAMES\n",
+         ": frame 2 does not start with \"FRAME\"\n"},
+        {"garbage after a frame", 1, 3, 1, 8, false, mono + "FRAME\n\x01\x02\x03\x04",
+         ": frame 2 does not start with \"FRAME\"\n"},
+        {"sample above its depth", 1, 3, 1, 10, false,
+         "YUV4MPEG2 W3 H1 Cmono10\nFRAME\n" + y4m_samples({1, 1023, 1024}, true),
+         ": frame 1, plane 0, row 0, column 2 holds 1024, above 1023 (the largest 10-bit sample)\n",
+         0},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        TestModel t(c.w, c.h, c.planes, c.dwidth);
+        t.m.ycbcr422 = c.ycbcr422;
+        ASSERT_TRUE(t.ready());
+        t.m.run.source = StimulusSource::yuv;
+        t.m.run.path = dir.file("clip.y4m");
+        write_file(t.m.run.path, c.input);
+        t.m.input_frames = 0;
+        FILE *stim = std::tmpfile(), *out = std::tmpfile(), *in = nullptr;
+        testing::internal::CaptureStdout();
+        const Status opened = t.m.open_stimulus_input(&in);
+        YuvFrame read = YuvFrame::taken;
+        if (opened == Status::ok)
+            while ((read = t.m.read_yuv_frame(in, stim, t.m.field_store[t.m.input_frames % 2])) ==
+                   YuvFrame::taken)
+                ++t.m.input_frames;
+        std::fflush(stdout);
+        std::string console = testing::internal::GetCapturedStdout();
+        const bool refused = opened != Status::ok || read == YuvFrame::refused;
+        EXPECT_EQ(refused, *c.console != '\0') << c.name;
+        std::string want = *c.console ? t.m.run.path + c.console : "";
+        for (size_t at; (at = want.find("PATH")) != std::string::npos;)
+            want.replace(at, 4, t.m.run.path);
+        EXPECT_EQ(console, want) << c.name;
+        EXPECT_EQ(t.m.input_frames, c.frames) << c.name;
+        const std::string got = stream_bytes(stim);
+        EXPECT_EQ(words_of(got), c.stimulus) << c.name;
+        EXPECT_EQ(t.m.total_input, static_cast<int32_t>(c.stimulus.size())) << c.name;
+        expect_samples(t, c.samples, c.name);
+        if (c.frames > 0) {
+            for (int p = 0; p < c.planes; ++p)
+                for (int j = 0; j < c.h; ++j)
+                    for (int k = 0; k < c.w; ++k) t.golden(1, p, j, k) = 100 * p + 10 * j + k;
+            t.golden(1, 0, 0, 0) = 1000;
+            EXPECT_EQ(t.m.write_golden_yuv(out, 1), Status::ok) << c.name;
+            EXPECT_EQ(stream_bytes(out), c.golden) << c.name;
+        }
+        if (in) std::fclose(in);
+        for (FILE* f : {stim, out}) std::fclose(f);
+    }
+}
+
 }  // namespace

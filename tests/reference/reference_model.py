@@ -260,6 +260,65 @@ class Model:
                     out[w * y // 2 + k] = planes[p][y][2 * k] & 0xFF
             self.golden_yuv += out
 
+    def write_y4m(self, b, wide):
+        """A golden frame as "golden.yuv" holds it after a Y4M input: every
+        plane whole, 4:2:2 chroma of the even columns at half the width
+        rounded up; 16-bit words when wide, else low bytes."""
+        c = self.c
+        w, h = c["frame_width"], c["frame_height"]
+        planes = self.frame[b]
+        values = []
+        for p in range(3 if c["ycbcr422"] else c["num_plane"]):
+            cols = range(0, w, 2) if c["ycbcr422"] and p else range(w)
+            values += [planes[p][y][x] for y in range(h) for x in cols]
+        self.golden_yuv += self.words(values) if wide else bytes(v & 0xFF for v in values)
+
+    def run_y4m(self, data, max_frames):
+        """A Y4M stream ("-y"): its header line, then frames of a "FRAME"
+        line and planes of samples (two little-endian bytes above 8 bits),
+        taken while whole, at most max_frames."""
+        c = self.c
+        w, h = c["frame_width"], c["frame_height"]
+        header = data[:data.index(b"\n") + 1]
+        colour = [t[1:] for t in header.split() if t.startswith(b"C")][0].decode()
+        digits = colour[4:] if colour.startswith("mono") else colour.partition("p")[2]
+        depth = int(digits or 8)
+        wide = depth > 8
+        size = 2 if wide else 1
+        cw = (w + 1) // 2
+        plane_sizes = [w * h] + ([cw * h] * 2 if c["ycbcr422"] else [w * h] * (c["num_plane"] - 1))
+        th = (c["interth0"], c["interth1"], c["interth2"])
+        self.golden_yuv = bytearray()
+        pos, count = len(header), 0
+        while pos < len(data) and count < max_frames:
+            line_end = data.index(b"\n", pos) + 1
+            assert data[pos:line_end].startswith(b"FRAME")
+            end = line_end + size * sum(plane_sizes)
+            if end > len(data):
+                break
+            samples = [int.from_bytes(data[i:i + size], "little") for i in range(line_end, end, size)]
+            pos = end
+            b = count % 2
+            field = self.field[b]
+            at = 0
+            for p, n in enumerate(plane_sizes):
+                plane = samples[at:at + n]
+                at += n
+                for j in range(h):
+                    for k in range(w):
+                        half = c["ycbcr422"] and p
+                        field[p][1 + j][2 + k] = plane[j * cw + k // 2] if half else plane[j * w + k]
+                self.stimulus += self.words(plane)
+                self.total_input += n
+            self.borders(b, 0)
+            convert = c["initfield"] if c["copyframe"] else 1 - c["initfield"]
+            for parity in [c["initfield"]] + ([convert] if c["fconvert"] else []):
+                self.interpolate(b, parity, count, th)
+                self.write_golden(b, 0)
+                self.write_y4m(b, wide)
+            count += 1
+        self.fields = count
+
     def golden_frames(self, b, model_frame, size_frame, th, yuv=False):
         c = self.c
         convert = c["initfield"] if c["copyframe"] else 1 - c["initfield"]
@@ -431,6 +490,39 @@ def file_runs():
     return runs
 
 
+def y4m_runs():
+    """Runs of "-y" with Y4M streams of 8 and 10 bits, odd sizes, frame
+    parameters and a frame cut short: (configuration, arguments, input bytes,
+    model).  Apart from file_runs(), which the comparison of builds shares."""
+    rng = random.Random(13)
+    runs = []
+    for method, layout, depth in itertools.product(range(5), ("mono", "422", "444"), (8, 10)):
+        cfg = dict(BASE, dmethod=method, initfield=rng.choice((0, 1)), frame_width=rng.choice((5, 6, 7)),
+                   frame_height=rng.choice((4, 5)), dwidth=rng.choice((10, 12)) if depth > 8 else rng.choice((8, 10)),
+                   parallel=rng.choice((0, 1)), fconvert=rng.choice((0, 1)))
+        if layout != "mono":
+            cfg.update(num_plane=3, ycbcr422=1 if layout == "422" else 0)
+        if method == INTER:
+            cfg.update(interth0=rng.choice((0, 40)), interth1=rng.choice((100, 300)),
+                       interth2=rng.choice((500, 200)))
+        w, h = cfg["frame_width"], cfg["frame_height"]
+        tag = {"mono": "mono%s", "422": "422%s", "444": "444%s"}[layout] % (
+            ("" if depth == 8 else ("%d" if layout == "mono" else "p%d") % depth))
+        size = 2 if depth > 8 else 1
+        samples = w * h + (2 * ((w + 1) // 2) * h if layout == "422" else (2 * w * h if layout == "444" else 0))
+        data = b"YUV4MPEG2 W%d H%d F25:1 It A1:1 C%s XCOLORRANGE=FULL\n" % (w, h, tag.encode())
+        frames = rng.choice((2, 3))
+        for n in range(frames):
+            data += b"FRAME\n" if n % 2 == 0 else b"FRAME Ib\n"
+            data += b"".join(rng.randrange(1 << depth).to_bytes(size, "little") for _ in range(samples))
+        data += b"FRAME\n" + bytes(rng.randrange(3))  # a frame cut short, or a line alone
+        limit = rng.choice((2, 10000))
+        model = Model(cfg, False, 0)
+        model.run_y4m(data, limit)
+        runs.append((cfg, ["-y", "seq.y4m", str(limit)], data, model))
+    return runs
+
+
 def check(command, runs):
     """Runs `command` (the program and any leading arguments) over every run;
     prints each run that differs and returns the count of them."""
@@ -503,6 +595,7 @@ def main():
     for seed in (2, 977, 2147483647):
         runs.append((cfg, ["--seed", str(seed), "-g", "3"], None, Model(cfg, False, 3, seed)))
     runs += file_runs()
+    runs += y4m_runs()
     # The expected outputs once, for every program run.
     for cfg, args, data, model in runs:
         if data is None:
