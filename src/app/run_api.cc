@@ -209,6 +209,7 @@ bool describe_frames(veldax_run* run, int32_t n, int32_t count, std::string_view
         f = veldax_frame{};
         f.index = run->next_frame++;
         f.field = g.field;
+        f.model_frame = g.model_frame;
         f.size_index = g.size_index;
         f.parity = g.parity;
         f.kept_parity = g.kept_parity;

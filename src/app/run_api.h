@@ -45,6 +45,7 @@ typedef struct veldax_plane {
 typedef struct veldax_frame {
     int64_t index;
     int32_t field;
+    int32_t model_frame; /* frame number the interpolation was given */
     int32_t size_index;
     int32_t parity;
     int32_t kept_parity;
