@@ -148,7 +148,8 @@ void compare_plane(Comparison& c, const ExpectedFrame& f, int32_t p, int64_t hav
 // Looks for a common dump slip in a frame most of whose words mismatch.
 void try_hint(Comparison& c, const ExpectedFrame& f, int64_t have, int64_t bad) {
     if (c.hinted || bad * 2 <= f.frame.words) return;
-    c.hinted = true;
+    // Two frames are tried: a dump a frame late or early shows it on the second.
+    c.hinted = !c.previous_got.empty();
     SlipInput in;
     in.words = &c.o->words;
     in.run = &c.expected.run;
@@ -158,7 +159,9 @@ void try_hint(Comparison& c, const ExpectedFrame& f, int64_t have, int64_t bad) 
     in.previous_expected = &c.previous_expected;
     in.previous_got = &c.previous_got;
     const std::string hint = slip_hint(in);
-    if (!hint.empty()) c.verdict.notes.push_back(hint);
+    if (hint.empty()) return;
+    c.verdict.notes.push_back(hint);
+    c.hinted = true;
 }
 
 void compare_frame(Comparison& c, const ExpectedFrame& f) {
@@ -178,8 +181,14 @@ void compare_frame(Comparison& c, const ExpectedFrame& f) {
     c.verdict.frames_bad += bad > 0 ? 1 : 0;
     try_hint(c, f, have, bad + r.missing);
     c.verdict.frames.push_back(r);
-    c.previous_expected.assign(f.words, f.words + f.frame.words);
-    c.previous_got.assign(c.got.begin(), c.got.begin() + have);
+    // The frame is kept for the next one's hints only while it is needed.
+    if (!c.hinted && (bad + r.missing) * 2 > f.frame.words) {
+        c.previous_expected.assign(f.words, f.words + f.frame.words);
+        c.previous_got.assign(c.got.begin(), c.got.begin() + have);
+    } else {
+        std::vector<uint16_t>().swap(c.previous_expected);
+        std::vector<int32_t>().swap(c.previous_got);
+    }
 }
 
 void print_summaries(const Comparison& c) {

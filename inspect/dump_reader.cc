@@ -275,6 +275,9 @@ enum class Token { value, address, stop };
 
 // Takes one token at the reader's position: a value into *v, or an address.
 Token take_token(DumpReader* r, const char* t, size_t n, int32_t* v) {
+    if (t[0] != '@' && parse_value(t, n, v)) {
+        if (r->address < 0 ? r->position < r->limit : r->address < r->limit) return Token::value;
+    }
     const std::string where = printable(r->path) + " line " + std::to_string(r->line);
     if (t[0] == '@') {
         int64_t a = 0;

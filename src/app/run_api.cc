@@ -6,6 +6,7 @@
 
 #include <sys/stat.h>
 
+#include <bit>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -171,7 +172,8 @@ void stimulus_values(const FrameLayout& layout, std::string_view bytes,
                      std::vector<uint16_t>* out) {
     out->clear();
     if (layout.source != StimulusSource::text) {
-        for (size_t i = 0; i + 1 < bytes.size(); i += 2) out->push_back(word_at(bytes.data(), i / 2));
+        out->resize(bytes.size() / 2);
+        for (size_t i = 0; i < out->size(); ++i) (*out)[i] = word_at(bytes.data(), i);
         return;
     }
     uint32_t v = 0;
@@ -198,9 +200,13 @@ bool describe_frames(veldax_run* run, int32_t n, int32_t count, std::string_view
                      golden.size(), static_cast<long long>(2 * words));
         return false;
     }
-    run->golden_values.resize(static_cast<size_t>(words));
-    for (size_t i = 0; i < run->golden_values.size(); ++i)
-        run->golden_values[i] = word_at(golden.data(), i);
+    const uint16_t* values = reinterpret_cast<const uint16_t*>(golden.data());
+    if constexpr (std::endian::native != std::endian::little) {
+        run->golden_values.resize(static_cast<size_t>(words));
+        for (size_t i = 0; i < run->golden_values.size(); ++i)
+            run->golden_values[i] = word_at(golden.data(), i);
+        values = run->golden_values.data();
+    }
     run->field.frame_count = count;
     int64_t at = 0;
     for (int32_t k = 0; k < count; ++k) {
@@ -215,7 +221,7 @@ bool describe_frames(veldax_run* run, int32_t n, int32_t count, std::string_view
         f.kept_parity = g.kept_parity;
         f.byte_offset = run->next_offset;
         run->next_offset += 2 * g.words;
-        f.words = run->golden_values.data() + at;
+        f.words = values + at;
         f.word_count = static_cast<size_t>(g.words);
         f.plane_count = run->layout.golden_planes();
         int64_t plane_at = 0;
@@ -263,9 +269,15 @@ int step(veldax_run* run) {
     run->field.field = n;
     run->field.stimulus_bytes = reinterpret_cast<const uint8_t*>(stimulus.data());
     run->field.stimulus_byte_count = stimulus.size();
-    stimulus_values(run->layout, stimulus, &run->stimulus_words);
-    run->field.stimulus_words = run->stimulus_words.data();
-    run->field.stimulus_word_count = run->stimulus_words.size();
+    // Binary words on a little-endian host are their own values.
+    if (std::endian::native == std::endian::little && run->layout.source != StimulusSource::text) {
+        run->field.stimulus_words = reinterpret_cast<const uint16_t*>(stimulus.data());
+        run->field.stimulus_word_count = stimulus.size() / 2;
+    } else {
+        stimulus_values(run->layout, stimulus, &run->stimulus_words);
+        run->field.stimulus_words = run->stimulus_words.data();
+        run->field.stimulus_word_count = run->stimulus_words.size();
+    }
     return describe_frames(run, n, count, golden) ? VELDAX_RUN_FIELD : VELDAX_RUN_ERROR;
 }
 
