@@ -10,7 +10,7 @@ all: build
 
 program:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
-	cmake --build $(BUILD) -j $(JOBS) --target veldax-gen
+	cmake --build $(BUILD) -j $(JOBS) --target veldax-gen veldax-inspect
 
 build:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "core/run_mode.h"
+#include "app/run_api.h"
+#include "dump_reader.h"
 #include "store/frame_layout.h"
 
 namespace veldax::inspect {
@@ -22,6 +24,7 @@ constexpr int kBadInput = 2;
 struct RunWords {
     std::string kvf;
     RunMode mode;
+    std::vector<std::string> switch_words;  // the switch and its arguments
 };
 
 // The options of all subcommands; each uses the ones it names.
@@ -37,6 +40,13 @@ struct Options {
     int32_t depth = 8;             // --depth
     bool stimulus = false;         // --stimulus
     bool rgb = false;              // --rgb
+    bool explain = false;          // --explain
+    std::string json;              // --json
+    std::string junit;             // --junit
+    int64_t scale = 0;             // --scale (0: chosen)
+    int64_t plane = -1;            // --plane
+    int64_t row = -1;              // --row
+    int64_t col = -1;              // --col
     std::vector<std::string> run;  // CONFIG.kvf SWITCH [ARGS] (hex: FILE)
     RunWords words;                // run, parsed
 };
@@ -58,31 +68,45 @@ struct Run {
 // returns false when the words do not describe a generating run.
 bool load_run(const RunWords& words, Run* run);
 
+// A golden frame of the run with its words: computed by the model, or read
+// from a given file.
+struct ExpectedFrame {
+    GoldenFrame frame;
+    const uint16_t* words = nullptr;
+    int32_t plane_count = 0;
+    PlaneSpan planes[VELDAX_RUN_MAX_PLANES];
+    int64_t plane_start[VELDAX_RUN_MAX_PLANES] = {};
+};
+
+// The run opened in process, its shape, and where its golden frames come from.
+struct Expected {
+    veldax_run* api = nullptr;
+    Run run;
+    std::string golden_path;  // --golden, or empty: the model's
+    DumpReader golden_file;
+    std::vector<int32_t> read_words;
+    std::vector<uint16_t> file_words;
+    const veldax_field* field = nullptr;  // the field being handed out
+    int32_t next_in_field = 0;
+    bool fields_done = false;
+    Expected() = default;
+    Expected(const Expected&) = delete;
+    Expected& operator=(const Expected&) = delete;
+    ~Expected();
+};
+// Opens the run (and the golden file when given); prints the reason and
+// returns false when it cannot.
+bool open_expected(const RunWords& words, const std::string& golden_path, Expected* e);
+// The next golden frame: 1, 0 at the end, -1 after an error line.
+int next_expected(Expected* e, ExpectedFrame* out);
+// The next input field of the model: 1, 0 at the end, -1 after an error line.
+int next_field(Expected* e, const veldax_field** out);
+
 // Every golden frame of the run in file order.
 std::vector<GoldenFrame> golden_frames(const Run& run);
 // Bytes "golden.dat" and "stimulus.dat" of the run hold.
 int64_t golden_bytes(const Run& run);
 int64_t stimulus_bytes(const Run& run);
-
-// A data file as 16-bit words: the binary words, or a text dump with one
-// hexadecimal value a line.  Unknown values (x or z digits, or addresses a
-// text dump skipped) read as -1.
-struct Words {
-    std::vector<int32_t> values;
-    bool text = false;
-    bool odd_byte = false;  // binary file of odd length: last byte dropped
-};
-enum class WordFormat { detect, binary, text };
-bool parse_format(const std::string& name, WordFormat* format);
-// Reads a file; prints "FILE: reason" (or "FILE line N: reason") and returns
-// false when it cannot be read.
-bool read_words(const std::string& path, WordFormat format, Words* out);
-bool read_bytes(const std::string& path, std::vector<uint8_t>* out);
-// True when the bytes look like a text dump rather than binary words.
-bool looks_like_text(const uint8_t* data, size_t size);
-// Parses a text dump; on failure sets *error and *line.
-bool parse_text_words(const uint8_t* data, size_t size, std::vector<int32_t>* out,
-                      std::string* error, int64_t* line);
 
 // MD5 of a byte range, as 32 lower-case hexadecimal digits.
 std::string md5_hex(const uint8_t* data, size_t size);
@@ -96,9 +120,74 @@ struct FramePosition {
 FramePosition golden_position(const Run& run, const GoldenFrame& frame, int64_t word);
 
 // Subcommands.
+int cmd_explain(const Options& o);
 int cmd_frames(const Options& o);
 int cmd_compare(const Options& o);
 int cmd_png(const Options& o);
 int cmd_hex(const Options& o);
+
+}  // namespace veldax::inspect
+
+namespace veldax::inspect {
+
+// "frame 2 (field 0, size index 0) plane 1 row 3 col 4"
+std::string where(const GoldenFrame& f, const FramePosition& p);
+
+// One mismatching word.
+struct Mismatch {
+    int64_t frame = 0;
+    FramePosition at;
+    int32_t expected = 0;
+    int32_t got = 0;  // a dump word (see dump_reader.h)
+};
+
+// The result of one golden frame.
+struct FrameResult {
+    GoldenFrame frame;
+    int64_t bad[VELDAX_RUN_MAX_PLANES] = {};  // mismatching words per plane
+    int64_t planes_words[VELDAX_RUN_MAX_PLANES] = {};
+    int32_t plane_count = 0;
+    int64_t missing = 0;  // words the dump lacks
+    bool has_first = false;
+    Mismatch first;
+};
+
+// What compare found, for the summary and the files CI reads.
+struct Verdict {
+    std::string sim;
+    std::string dump_format;  // "binary" or "text"
+    bool same = true;
+    int64_t words = 0;
+    int64_t mismatches = 0;
+    int64_t frames_bad = 0;
+    std::vector<FrameResult> frames;
+    std::vector<Mismatch> first;  // the first --max mismatches
+    std::vector<std::string> notes;  // length, hint and stale golden lines
+};
+
+bool write_json_verdict(const std::string& path, const Verdict& v);
+bool write_junit_verdict(const std::string& path, const Verdict& v);
+
+// A frame most of whose words mismatch: the common dump slip that explains
+// it, as one line, or empty.
+struct SlipInput {
+    const RunWords* words = nullptr;
+    const Run* run = nullptr;
+    const ExpectedFrame* expected = nullptr;
+    const int32_t* got = nullptr;
+    int64_t got_count = 0;
+    const std::vector<uint16_t>* previous_expected = nullptr;  // frame before, or empty
+    const std::vector<int32_t>* previous_got = nullptr;
+};
+std::string slip_hint(const SlipInput& in);
+
+// Prints how the model computed sample (row, col) of plane `plane` of the
+// frame just generated by e's run, and returns the value it works out
+// (-1 after an error line).
+int32_t explain_sample(const Expected& e, const ExpectedFrame& f, int32_t plane, int32_t row,
+                       int32_t col);
+
+// True when two paths name the same existing file.
+bool same_file(const std::string& a, const std::string& b);
 
 }  // namespace veldax::inspect

@@ -24,64 +24,104 @@ struct FramePlanes {
     std::vector<std::vector<int32_t>> planes;
 };
 
-void unpack(const Words& words, int64_t start, const PlaneSpan& span, std::vector<int32_t>* out) {
-    out->assign(static_cast<size_t>(span.width) * static_cast<size_t>(span.height), -1);
-    for (int32_t j = 0; j < span.height; ++j)
-        for (int32_t k = 0; k < span.width; ++k) {
-            const int64_t w =
-                span.packed ? chroma_word(span.width, j, k) : int64_t{j} * span.width + k;
-            const int64_t at = start + w;
-            if (at < static_cast<int64_t>(words.values.size()))
-                (*out)[static_cast<size_t>(j) * static_cast<size_t>(span.width) +
-                       static_cast<size_t>(k)] = words.values[static_cast<size_t>(at)];
-        }
+// Unpacks a record's words (starting at `start`) into its planes; unknown
+// dump words read as -1.
+void unpack(const int32_t* words, int64_t count, const PlaneSpan* spans, int32_t planes,
+            FramePlanes* out) {
+    out->width = planes ? spans[0].width : 0;
+    out->height = planes ? spans[0].height : 0;
+    out->planes.assign(static_cast<size_t>(planes), {});
+    int64_t start = 0;
+    for (int32_t p = 0; p < planes; ++p) {
+        const PlaneSpan& span = spans[p];
+        std::vector<int32_t>& plane = out->planes[static_cast<size_t>(p)];
+        plane.assign(static_cast<size_t>(span.width) * static_cast<size_t>(span.height), -1);
+        for (int32_t j = 0; j < span.height; ++j)
+            for (int32_t k = 0; k < span.width; ++k) {
+                const int64_t at = start + (span.packed ? chroma_word(span.width, j, k)
+                                                        : int64_t{j} * span.width + k);
+                if (at < count && !is_unknown(words[at]))
+                    plane[static_cast<size_t>(j) * static_cast<size_t>(span.width) +
+                          static_cast<size_t>(k)] = words[at];
+            }
+        start += span.words;
+    }
 }
 
-// The record `index` of the run in `words`: a golden frame, or a stimulus
-// field.  Prints the reason and returns false when there is no such record.
-bool frame_of(const Run& run, const Words& words, bool stimulus, int64_t index,
-              const std::string& path, FramePlanes* out) {
+// Where record `index` of the run lies: its first word and planes.
+struct Record {
+    int64_t start = -1;  // first entry in the file
+    int64_t entries = 0;
+    int32_t planes = 0;
+    PlaneSpan spans[VELDAX_RUN_MAX_PLANES];
+    int64_t count = 0;  // records of the run
+};
+
+Record record_of(const Run& run, bool stimulus, int64_t index) {
     const FrameLayout& l = run.layout;
-    std::vector<PlaneSpan> spans;
-    int64_t start = -1;
-    int64_t count = 0;
+    Record r;
     if (stimulus) {
-        const int64_t entry = l.stimulus_entry_bytes();
         l.for_each_stimulus_field(run.fields, [&](const StimulusField& f) {
-            ++count;
-            if (f.field != index) return;
-            start = f.byte_offset / entry;
-            for (int32_t p = 0; p < l.stimulus_planes(); ++p)
-                spans.push_back(l.stimulus_plane(p, f.field));
+            if (r.count++ != index) return;
+            r.start = f.byte_offset / l.stimulus_entry_bytes();
+            r.entries = f.words;
+            r.planes = l.stimulus_planes();
+            for (int32_t p = 0; p < r.planes && p < VELDAX_RUN_MAX_PLANES; ++p)
+                r.spans[p] = l.stimulus_plane(p, f.field);
         });
     } else {
         l.for_each_golden_frame(run.fields, [&](const GoldenFrame& f) {
-            ++count;
-            if (f.index != index) return;
-            start = f.byte_offset / 2;
-            for (int32_t p = 0; p < l.golden_planes(); ++p)
-                spans.push_back(l.golden_plane(p, f.size_index));
+            if (r.count++ != index) return;
+            r.start = f.byte_offset / 2;
+            r.entries = f.words;
+            r.planes = l.golden_planes();
+            for (int32_t p = 0; p < r.planes && p < VELDAX_RUN_MAX_PLANES; ++p)
+                r.spans[p] = l.golden_plane(p, f.size_index);
         });
     }
-    if (start < 0) {
-        report_error("--frame %" PRId64 ": the run has %" PRId64 " %s", index, count,
-                     stimulus ? "fields" : "frames");
+    return r;
+}
+
+// Record `index` read from a file (binary words or a text dump).
+bool record_from_file(const std::string& path, const Run& run, const Record& r, bool stimulus,
+                      int64_t index, FramePlanes* out) {
+    DumpReader d;
+    if (!open_dump(path, WordFormat::detect, r.start + r.entries, true, &d)) return false;
+    std::vector<int32_t> words(static_cast<size_t>(r.entries));
+    if (skip_dump(&d, r.start) < r.start ||
+        read_dump(&d, words.data(), r.entries) < r.entries) {
+        if (!d.failed)
+            report_error("%s ends before the end of %s %" PRId64, printable(path).c_str(),
+                         stimulus ? "field" : "frame", index);
         return false;
     }
-    int64_t words_needed = 0;
-    for (const PlaneSpan& s : spans) words_needed += s.words;
-    if (start + words_needed > static_cast<int64_t>(words.values.size())) {
-        report_error("%s ends before the end of %s %" PRId64 "", path.c_str(),
-                     stimulus ? "field" : "frame", index);
-        return false;
+    (void)run;
+    unpack(words.data(), r.entries, r.spans, r.planes, out);
+    return true;
+}
+
+// Record `index` computed by the model.
+bool record_from_model(const RunWords& w, const Record& r, bool stimulus, int64_t index,
+                       FramePlanes* out) {
+    Expected e;
+    if (!open_expected(w, "", &e)) return false;
+    std::vector<int32_t> words;
+    if (stimulus) {
+        const veldax_field* f = nullptr;
+        int s = 0;
+        while ((s = next_field(&e, &f)) > 0 && f->field != index) {
+        }
+        if (s <= 0) return false;
+        words.assign(f->stimulus_words, f->stimulus_words + f->stimulus_word_count);
+    } else {
+        ExpectedFrame f;
+        int s = 0;
+        while ((s = next_expected(&e, &f)) > 0 && f.frame.index != index) {
+        }
+        if (s <= 0) return false;
+        words.assign(f.words, f.words + f.frame.words);
     }
-    out->width = spans.empty() ? 0 : spans[0].width;
-    out->height = spans.empty() ? 0 : spans[0].height;
-    out->planes.resize(spans.size());
-    for (size_t p = 0; p < spans.size(); ++p) {
-        unpack(words, start, spans[p], &out->planes[p]);
-        start += spans[p].words;
-    }
+    unpack(words.data(), static_cast<int64_t>(words.size()), r.spans, r.planes, out);
     return true;
 }
 
@@ -99,10 +139,11 @@ struct Picture {
     }
 };
 
+// Writes the picture; a picture that could not be written leaves no file.
 bool write_png(const std::string& path, const Picture& pic) {
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) {
-        report_error("%s: cannot create the file", path.c_str());
+        report_error("%s: cannot create the file", printable(path).c_str());
         return false;
     }
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -115,6 +156,8 @@ bool write_png(const std::string& path, const Picture& pic) {
         ok = false;
     else if (ok) {
         png_init_io(png, f);
+        // PNG allows 2^31 - 1 pixels a side; libpng's own default stops at a million.
+        png_set_user_limits(png, 0x7fffffffU, 0x7fffffffU);
         png_set_IHDR(png, info, static_cast<png_uint_32>(pic.width),
                      static_cast<png_uint_32>(pic.height), pic.depth,
                      pic.channels == 3 ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_GRAY,
@@ -138,7 +181,10 @@ bool write_png(const std::string& path, const Picture& pic) {
     }
     png_destroy_write_struct(png ? &png : nullptr, info ? &info : nullptr);
     if (std::fclose(f) != 0) ok = false;
-    if (!ok) report_error("%s: could not write the picture", path.c_str());
+    if (!ok) {
+        std::remove(path.c_str());
+        report_error("%s: could not write the picture", printable(path).c_str());
+    }
     return ok;
 }
 
@@ -164,134 +210,211 @@ void to_rgb(double y, double cb, double cr, double rgb[3]) {
 
 }  // namespace
 
-int cmd_png(const Options& o) {
+namespace {
+
+// -o must not name a file the picture is drawn from.
+bool output_is_an_input(const Options& o) {
+    const std::string inputs[] = {o.file, o.diff, o.words.kvf, o.words.mode.path,
+                                  o.file.empty() ? std::string(o.stimulus ? kStimulusFile : kGoldenFile)
+                                                 : std::string()};
+    for (const std::string& in : inputs) {
+        if (in.empty() || !same_file(o.out, in)) continue;
+        report_error("png: -o %s names %s, an input of the picture; choose another name",
+                     printable(o.out).c_str(), printable(in).c_str());
+        return true;
+    }
+    return false;
+}
+
+bool check_png_options(const Options& o) {
     if (o.frame < 0 || o.out.empty()) {
         report_error("png: --frame N and -o OUT.png are needed");
-        return kBadInput;
+        return false;
     }
     if (o.depth != 8 && o.depth != 16) {
         report_error("png: --depth takes 8 or 16");
-        return kBadInput;
+        return false;
     }
-    Run run;
-    if (!load_run(o.words, &run)) return kBadInput;
-    const std::string path = !o.file.empty() ? o.file : o.stimulus ? kStimulusFile : kGoldenFile;
-    Words words;
-    if (!read_words(path, WordFormat::detect, &words)) return kBadInput;
-    FramePlanes frame;
-    if (!frame_of(run, words, o.stimulus, o.frame, path, &frame)) return kBadInput;
+    if (o.rgb && !o.diff.empty()) {
+        report_error("png: --rgb draws colours; the heat map of --diff has its own: give one of them");
+        return false;
+    }
+    if (o.scale > 64) {
+        report_error("png: --scale takes 1 to 64");
+        return false;
+    }
+    return !output_is_an_input(o);
+}
+
+// Heat map: matching samples in dim grey, differences from dark red (small)
+// to yellow (the largest); when they are few, a cyan ring marks each.
+struct HeatCounts {
+    int64_t words = 0, pixels = 0, largest = 0;
+};
+
+HeatCounts draw_heat(const Run& run, const FramePlanes& frame, const FramePlanes& other,
+                     const Record& r, Picture* pic) {
     const int32_t w = frame.width, h = frame.height;
     const int32_t planes = static_cast<int32_t>(frame.planes.size());
-    const int32_t top = o.depth == 16 ? 65535 : 255;
-    const bool keep = o.depth == 16;
-    Picture pic;
-    pic.depth = o.depth;
-
-    if (!o.diff.empty()) {
-        // Heat map: matching samples in dim grey, differences from dark red
-        // (small) to yellow (the largest), each marked by a box around it.
-        Words dump;
-        if (!read_words(o.diff, WordFormat::detect, &dump)) return kBadInput;
-        FramePlanes other;
-        if (!frame_of(run, dump, o.stimulus, o.frame, o.diff, &other)) return kBadInput;
-        pic.width = w * planes;
-        pic.height = h;
-        pic.channels = 3;
-        pic.depth = 8;
-        pic.samples.assign(static_cast<size_t>(pic.width) * static_cast<size_t>(h) * 3, 0);
-        int64_t largest = 0, count = 0;
-        for (int32_t p = 0; p < planes; ++p)
-            for (size_t i = 0; i < frame.planes[static_cast<size_t>(p)].size(); ++i) {
-                const int32_t a = frame.planes[static_cast<size_t>(p)][i],
-                              b = other.planes[static_cast<size_t>(p)][i];
-                if (a != b)
-                    largest = std::max<int64_t>(largest,
-                                                b < 0 ? run.max_value : std::llabs(int64_t{a} - b));
-            }
-        std::vector<std::pair<int32_t, int32_t>> marks;
-        for (int32_t p = 0; p < planes; ++p)
-            for (int32_t y = 0; y < h; ++y)
-                for (int32_t x = 0; x < w; ++x) {
-                    const size_t i =
-                        static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x);
-                    const int32_t a = frame.planes[static_cast<size_t>(p)][i],
-                                  b = other.planes[static_cast<size_t>(p)][i];
-                    uint16_t* px = pic.at(p * w + x, y);
-                    if (a == b) {
-                        px[0] = px[1] = px[2] =
-                            static_cast<uint16_t>(level(a, run.max_value, 255, false) / 2);
-                        continue;
-                    }
-                    ++count;
-                    const double t = b < 0 ? 1.0
-                                           : static_cast<double>(std::llabs(int64_t{a} - b)) /
-                                                 static_cast<double>(largest);
-                    px[0] = 255;
-                    px[1] = static_cast<uint16_t>(std::lround(255 * t));
-                    px[2] = 0;
-                    if (marks.size() < 4096) marks.emplace_back(p * w + x, y);
+    pic->width = w * planes;
+    pic->height = h;
+    pic->channels = 3;
+    pic->depth = 8;
+    pic->samples.assign(static_cast<size_t>(pic->width) * static_cast<size_t>(h) * 3, 0);
+    HeatCounts n;
+    for (int32_t p = 0; p < planes; ++p)
+        for (size_t i = 0; i < frame.planes[static_cast<size_t>(p)].size(); ++i) {
+            const int32_t a = frame.planes[static_cast<size_t>(p)][i], b = other.planes[static_cast<size_t>(p)][i];
+            if (a != b) n.largest = std::max<int64_t>(n.largest, b < 0 ? run.max_value : std::llabs(int64_t{a} - b));
+        }
+    std::vector<std::pair<int32_t, int32_t>> marks;
+    for (int32_t p = 0; p < planes; ++p)
+        for (int32_t y = 0; y < h; ++y)
+            for (int32_t x = 0; x < w; ++x) {
+                const size_t i = static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x);
+                const int32_t a = frame.planes[static_cast<size_t>(p)][i], b = other.planes[static_cast<size_t>(p)][i];
+                uint16_t* px = pic->at(p * w + x, y);
+                if (a == b) {
+                    px[0] = px[1] = px[2] = static_cast<uint16_t>(level(a, run.max_value, 255, false) / 2);
+                    continue;
                 }
-        // A cyan box of radius 3 around each mismatch, over matching samples
-        // only, so that a single sample stands out in a large frame.
+                ++n.pixels;
+                const double t = b < 0 ? 1.0 : static_cast<double>(std::llabs(int64_t{a} - b)) / static_cast<double>(n.largest);
+                px[0] = 255;
+                px[1] = static_cast<uint16_t>(std::lround(255 * t));
+                px[2] = 0;
+                marks.emplace_back(p * w + x, y);
+            }
+    // A packed chroma word stands for two pixels: words are counted apart.
+    for (int32_t p = 0; p < planes; ++p) {
+        const PlaneSpan& s = r.spans[p];
+        const std::vector<int32_t>& a = frame.planes[static_cast<size_t>(p)];
+        const std::vector<int32_t>& b = other.planes[static_cast<size_t>(p)];
+        for (int32_t y = 0; y < s.height; ++y)
+            for (int32_t x = 0; x < s.width; x += s.packed ? 2 : 1) {
+                const size_t i = static_cast<size_t>(y) * static_cast<size_t>(s.width) + static_cast<size_t>(x);
+                n.words += a[i] != b[i];
+            }
+    }
+    // Rings only where they help: a few mismatches in a frame that is
+    // otherwise right; many would cover the picture.
+    if (marks.size() <= 64)
         for (auto [mx, my] : marks)
             for (int32_t dy = -3; dy <= 3; ++dy)
                 for (int32_t dx = -3; dx <= 3; ++dx) {
                     if (std::max(std::abs(dx), std::abs(dy)) != 3) continue;
                     const int32_t x = mx + dx, y = my + dy;
-                    if (x < 0 || y < 0 || x >= pic.width || y >= h) continue;
-                    uint16_t* px = pic.at(x, y);
+                    if (x < 0 || y < 0 || x >= pic->width || y >= h) continue;
+                    uint16_t* px = pic->at(x, y);
                     if (px[0] == 255 && px[2] == 0) continue;
                     px[0] = 0;
                     px[1] = px[2] = 255;
                 }
-        if (!write_png(o.out, pic)) return kBadInput;
-        std::printf("%s %" PRId64 ": %" PRId64 " pixels differ, largest difference %" PRId64 "\n",
-                    o.stimulus ? "field" : "frame", o.frame, count, largest);
-        return count ? kDifferent : kSame;
-    }
+    return n;
+}
 
-    if (o.rgb) {
-        const bool colour = planes >= 3 && (run.layout.ycbcr422 || run.ycbcr444);
-        if (!colour) {
-            report_error("png: --rgb needs a 4:2:2 or 4:4:4 run of three planes");
-            return kBadInput;
+void draw_rgb(const Run& run, const FramePlanes& frame, int32_t top, Picture* pic) {
+    const int32_t w = frame.width, h = frame.height;
+    pic->width = w;
+    pic->height = h;
+    pic->channels = 3;
+    pic->samples.resize(static_cast<size_t>(w) * static_cast<size_t>(h) * 3);
+    const double range = run.max_value > 0 ? run.max_value : 1;
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x) {
+            const size_t i = static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x);
+            double rgb[3];
+            to_rgb(std::max(frame.planes[0][i], 0) / range, std::max(frame.planes[1][i], 0) / range,
+                   std::max(frame.planes[2][i], 0) / range, rgb);
+            uint16_t* px = pic->at(x, y);
+            for (int c = 0; c < 3; ++c) px[c] = static_cast<uint16_t>(std::lround(rgb[c] * top));
         }
-        pic.width = w;
-        pic.height = h;
-        pic.channels = 3;
-        pic.samples.resize(static_cast<size_t>(w) * static_cast<size_t>(h) * 3);
-        const double range = run.max_value > 0 ? run.max_value : 1;
+}
+
+// Planes side by side in grey.
+void draw_grey(const Run& run, const FramePlanes& frame, int32_t top, bool keep, Picture* pic) {
+    const int32_t w = frame.width, h = frame.height;
+    const int32_t planes = static_cast<int32_t>(frame.planes.size());
+    pic->width = w * planes;
+    pic->height = h;
+    pic->samples.resize(static_cast<size_t>(pic->width) * static_cast<size_t>(h));
+    for (int32_t p = 0; p < planes; ++p)
         for (int32_t y = 0; y < h; ++y)
-            for (int32_t x = 0; x < w; ++x) {
-                const size_t i =
-                    static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x);
-                double rgb[3];
-                to_rgb(std::max(frame.planes[0][i], 0) / range,
-                       std::max(frame.planes[1][i], 0) / range,
-                       std::max(frame.planes[2][i], 0) / range, rgb);
-                uint16_t* px = pic.at(x, y);
-                for (int c = 0; c < 3; ++c)
-                    px[c] = static_cast<uint16_t>(std::lround(rgb[c] * top));
-            }
-    } else {
-        // Planes side by side in grey.
-        pic.width = w * planes;
-        pic.height = h;
-        pic.samples.resize(static_cast<size_t>(pic.width) * static_cast<size_t>(h));
-        for (int32_t p = 0; p < planes; ++p)
-            for (int32_t y = 0; y < h; ++y)
-                for (int32_t x = 0; x < w; ++x)
-                    *pic.at(p * w + x, y) =
-                        level(frame.planes[static_cast<size_t>(p)]
-                                          [static_cast<size_t>(y) * static_cast<size_t>(w) +
-                                           static_cast<size_t>(x)],
-                              run.max_value, top, keep);
+            for (int32_t x = 0; x < w; ++x)
+                *pic->at(p * w + x, y) = level(
+                    frame.planes[static_cast<size_t>(p)][static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)],
+                    run.max_value, top, keep);
+}
+
+// Small pictures grow by a whole factor to about 512 pixels wide.
+void scale_picture(int64_t asked, Picture* pic) {
+    int64_t k = asked;
+    if (k == 0) k = pic->width > 0 && pic->width < 512 ? (512 + pic->width - 1) / pic->width : 1;
+    if (k > 64) k = 64;
+    if (k <= 1) return;
+    const int32_t f = static_cast<int32_t>(k);
+    Picture big = *pic;
+    big.width = pic->width * f;
+    big.height = pic->height * f;
+    big.samples.assign(static_cast<size_t>(big.width) * static_cast<size_t>(big.height) * static_cast<size_t>(pic->channels), 0);
+    for (int32_t y = 0; y < big.height; ++y)
+        for (int32_t x = 0; x < big.width; ++x)
+            for (int32_t c = 0; c < pic->channels; ++c) big.at(x, y)[c] = pic->at(x / f, y / f)[c];
+    *pic = std::move(big);
+}
+
+bool load_record(const Options& o, const Run& run, const Record& r, const std::string& path,
+                 FramePlanes* out) {
+    if (path.empty()) return record_from_model(o.words, r, o.stimulus, o.frame, out);
+    return record_from_file(path, run, r, o.stimulus, o.frame, out);
+}
+
+}  // namespace
+
+int cmd_png(const Options& o) {
+    if (!check_png_options(o)) return kBadInput;
+    Run run;
+    if (!load_run(o.words, &run)) return kBadInput;
+    const Record r = record_of(run, o.stimulus, o.frame);
+    if (r.start < 0) {
+        report_error("--frame %" PRId64 ": the run has %" PRId64 " %s", o.frame, r.count,
+                     o.stimulus ? "fields" : "frames");
+        return kBadInput;
     }
-    if (pic.width <= 0 || pic.height <= 0) {
+    if (r.planes <= 0 || r.spans[0].width <= 0 || r.spans[0].height <= 0) {
         report_error("png: the frame is empty");
         return kBadInput;
     }
-    return write_png(o.out, pic) ? kSame : kBadInput;
+    FramePlanes frame;
+    if (!load_record(o, run, r, o.file, &frame)) return kBadInput;
+    Picture pic;
+    pic.depth = o.depth;
+    const int32_t top = o.depth == 16 ? 65535 : 255;
+    HeatCounts heat;
+    if (!o.diff.empty()) {
+        FramePlanes other;
+        if (!record_from_file(o.diff, run, r, o.stimulus, o.frame, &other)) return kBadInput;
+        heat = draw_heat(run, frame, other, r, &pic);
+    } else if (o.rgb) {
+        if (r.planes < 3 || !(run.layout.ycbcr422 || run.ycbcr444)) {
+            report_error("png: --rgb needs a 4:2:2 or 4:4:4 run of three planes");
+            return kBadInput;
+        }
+        draw_rgb(run, frame, top, &pic);
+    } else {
+        draw_grey(run, frame, top, o.depth == 16, &pic);
+    }
+    if (int64_t{pic.width} * std::max<int64_t>(o.scale, 1) > 0x7fffffff) {
+        report_error("png: the picture would be wider than PNG allows");
+        return kBadInput;
+    }
+    scale_picture(o.scale, &pic);
+    if (!write_png(o.out, pic)) return kBadInput;
+    if (o.diff.empty()) return kSame;
+    std::printf("%s %" PRId64 ": %" PRId64 " words and %" PRId64
+                " pixels differ (a 4:2:2 chroma word is two pixels), largest difference %" PRId64 "\n",
+                o.stimulus ? "field" : "frame", o.frame, heat.words, heat.pixels, heat.largest);
+    return heat.pixels ? kDifferent : kSame;
 }
 
 }  // namespace veldax::inspect

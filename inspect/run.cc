@@ -7,6 +7,7 @@
 #include <new>
 #include <string>
 
+#include "app/run_access.h"
 #include "app/switches.h"
 #include "core/record.h"
 #include "core/report.h"
@@ -94,8 +95,8 @@ bool parse_run_words(const std::vector<std::string>& words, RunWords* out) {
     if (parse_switch(out->kvf.c_str(), static_cast<int32_t>(rest.size()), rest.data(), &parsed) !=
         Status::ok)
         return false;
-    for (const std::string& line : parsed.warnings) warn("%s", line.c_str());
     out->mode = parsed.mode;
+    out->switch_words.assign(words.begin() + 1, words.end());
     return true;
 }
 
@@ -118,6 +119,106 @@ int64_t stimulus_bytes(const Run& run) {
     run.layout.for_each_stimulus_field(run.fields,
                                        [&](const StimulusField& f) { bytes += f.bytes; });
     return bytes;
+}
+
+Expected::~Expected() { veldax_run_close(api); }
+
+bool open_expected(const RunWords& words, const std::string& golden_path, Expected* e) {
+    if (words.kvf.empty()) {
+        report_error("the parameter file is missing");
+        return false;
+    }
+    std::vector<const char*> argv;
+    for (const std::string& w : words.switch_words) argv.push_back(w.c_str());
+    char error[1024] = "";
+    e->api = veldax_run_open(words.kvf.c_str(), static_cast<int>(argv.size()), argv.data(), error,
+                             sizeof error);
+    if (!e->api) {
+        report_error("%s", error);
+        return false;
+    }
+    const RunState state = run_state(e->api);
+    e->run.layout = *state.layout;
+    e->run.fields = veldax_run_fields(e->api);
+    e->run.max_value = state.model->max_value;
+    e->run.ycbcr444 = state.model->ycbcr444 != 0;
+    e->golden_path = golden_path;
+    if (golden_path.empty()) return true;
+    if (!open_dump(golden_path, WordFormat::binary, veldax_run_golden_words(e->api), true,
+                   &e->golden_file))
+        return false;
+    const int64_t want = 2 * veldax_run_golden_words(e->api);
+    if (e->golden_file.regular && e->golden_file.file_bytes != want) {
+        report_error("%s: %lld bytes, but the run writes %lld: not the golden data of this run",
+                     printable(golden_path).c_str(),
+                     static_cast<long long>(e->golden_file.file_bytes),
+                     static_cast<long long>(want));
+        return false;
+    }
+    return true;
+}
+
+int next_field(Expected* e, const veldax_field** out) {
+    if (e->fields_done) return 0;
+    char error[1024] = "";
+    const int s = veldax_run_next_field(e->api, out, error, sizeof error);
+    if (s == VELDAX_RUN_FIELD) return 1;
+    e->fields_done = true;
+    if (s == VELDAX_RUN_END) return 0;
+    report_error("%s", error);
+    return -1;
+}
+
+namespace {
+
+void describe_planes(const FrameLayout& l, ExpectedFrame* out) {
+    out->plane_count = l.golden_planes();
+    int64_t at = 0;
+    for (int32_t p = 0; p < out->plane_count && p < VELDAX_RUN_MAX_PLANES; ++p) {
+        out->planes[p] = l.golden_plane(p, out->frame.size_index);
+        out->plane_start[p] = at;
+        at += out->planes[p].words;
+    }
+}
+
+// The words of frame f from the golden file given.
+int read_golden_frame(Expected* e, ExpectedFrame* out) {
+    const size_t n = static_cast<size_t>(out->frame.words);
+    e->read_words.resize(n);
+    e->file_words.resize(n);
+    const int64_t got = read_dump(&e->golden_file, e->read_words.data(), out->frame.words);
+    if (e->golden_file.failed) return -1;
+    if (got < out->frame.words) {
+        report_error("%s ends inside frame %lld", printable(e->golden_path).c_str(),
+                     static_cast<long long>(out->frame.index));
+        return -1;
+    }
+    for (size_t i = 0; i < n; ++i) e->file_words[i] = static_cast<uint16_t>(e->read_words[i]);
+    out->words = e->file_words.data();
+    return 1;
+}
+
+}  // namespace
+
+int next_expected(Expected* e, ExpectedFrame* out) {
+    while (!e->field || e->next_in_field >= e->field->frame_count) {
+        const int s = next_field(e, &e->field);
+        if (s <= 0) return s;
+        e->next_in_field = 0;
+    }
+    const veldax_frame& f = e->field->frames[e->next_in_field++];
+    out->frame = GoldenFrame{};
+    out->frame.index = f.index;
+    out->frame.field = f.field;
+    out->frame.model_frame = f.model_frame;
+    out->frame.size_index = f.size_index;
+    out->frame.parity = f.parity;
+    out->frame.kept_parity = f.kept_parity;
+    out->frame.byte_offset = f.byte_offset;
+    out->frame.words = static_cast<int64_t>(f.word_count);
+    describe_planes(e->run.layout, out);
+    out->words = f.words;
+    return e->golden_path.empty() ? 1 : read_golden_frame(e, out);
 }
 
 FramePosition golden_position(const Run& run, const GoldenFrame& frame, int64_t word) {

@@ -34,15 +34,16 @@ bool count_frame(int32_t& counter) {
 // interpolated with its parity, written as "golden.bmp" for a BMP picture,
 // appended to "golden.dat" with the sizes of its size index (and to
 // "golden.yuv" when given) and counted.
-Status golden_frames(DeinterlacerModel& m, FILE* golden, FILE* golden_yuv, int32_t b,
-                     int32_t n) {
+Status golden_frames(DeinterlacerModel& m, const GenerationStreams& io, FILE* golden_yuv,
+                     int32_t b, int32_t n) {
     GoldenFrame frames[kMaxFramesPerField];
     const int32_t count = m.layout().frames_of_field(n, frames);
     for (int32_t k = 0; k < count; ++k) {
         m.interpolate_frame(b, frames[k].parity, frames[k].model_frame);
-        if (m.run.source == StimulusSource::bmp && m.write_golden_bmp(b) != Status::ok)
+        if (io.golden_bmp && m.run.source == StimulusSource::bmp &&
+            m.write_golden_bmp(b) != Status::ok)
             return Status::output_write_failed;
-        if (m.write_golden_frame(golden, b, frames[k].size_index) != Status::ok)
+        if (m.write_golden_frame(io.golden, b, frames[k].size_index) != Status::ok)
             return Status::output_write_failed;
         if (golden_yuv && m.write_golden_yuv(golden_yuv, b) != Status::ok)
             return Status::output_write_failed;
@@ -61,7 +62,7 @@ Status synthetic_field(DeinterlacerModel& m, const GenerationStreams& io, int32_
     if (m.fill_synthetic_field(io.stimulus, m.field_store[b], n) != Status::ok)
         return Status::output_write_failed;
     m.fill_borders(m.field_store[b], n);
-    return golden_frames(m, io.golden, nullptr, b, n);
+    return golden_frames(m, io, nullptr, b, n);
 }
 
 // Text or BMP picture into buffer 1; one golden frame (the layout gives a
@@ -75,7 +76,7 @@ Status picture_field(DeinterlacerModel& m, const GenerationStreams& io) {
     // that was not read.
     if (read != Status::ok) return read;
     m.fill_borders(planes, 0);
-    if (const Status s = golden_frames(m, io.golden, nullptr, 1, 0); s != Status::ok) return s;
+    if (const Status s = golden_frames(m, io, nullptr, 1, 0); s != Status::ok) return s;
     m.input_frames = 1;
     return Status::ok;
 }
@@ -89,7 +90,7 @@ Status sequence_field(DeinterlacerModel& m, const GenerationStreams& io) {
     case YuvFrame::taken: {
         // Sizes of frame 0 for every field; the field counter goes to the model.
         m.fill_borders(m.field_store[b], 0);
-        const Status s = golden_frames(m, io.golden, io.golden_yuv, b, m.input_frames);
+        const Status s = golden_frames(m, io, io.golden_yuv, b, m.input_frames);
         if (s != Status::ok) return s;
         ++m.input_frames;
         return Status::ok;

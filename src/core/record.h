@@ -28,6 +28,8 @@ struct GenerationStreams {
     FILE* stimulus = nullptr;
     FILE* golden = nullptr;
     FILE* golden_yuv = nullptr;
+    // A BMP run also writes "golden.bmp"; an in-process run writes no file.
+    bool golden_bmp = true;
 };
 
 // Entries of the per-frame tables: frames 0 and 1 have their own sizes and

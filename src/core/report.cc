@@ -11,6 +11,8 @@ const char* program = "veldax-gen";
 bool errors_to_stderr = false;
 bool strict = false;
 int64_t warnings = 0;
+ReportCapture capture_line = nullptr;
+void* capture_context = nullptr;
 
 }  // namespace
 
@@ -23,7 +25,21 @@ void set_strict_mode(bool on) { strict = on; }
 bool strict_mode() { return strict; }
 int64_t warning_count() { return warnings; }
 
+void set_report_capture(ReportCapture capture, void* context) {
+    capture_line = capture;
+    capture_context = context;
+}
+
 void report_error(const char* format, ...) {
+    if (capture_line) {
+        char line[1024];
+        va_list args;
+        va_start(args, format);
+        std::vsnprintf(line, sizeof line, format, args);
+        va_end(args);
+        capture_line(line, capture_context);
+        return;
+    }
     FILE* out = errors_to_stderr ? stderr : stdout;
     if (errors_to_stderr) std::fprintf(out, "%s: ", program);
     va_list args;

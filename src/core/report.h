@@ -21,6 +21,12 @@ namespace veldax {
 // (veldax-gen, the default).
 void set_report_program(const char* name, bool errors_on_stderr);
 
+// While a capture is set, error lines go to it instead of being printed:
+// capture(line, context) with the text without its newline.  The in-process
+// run interface hands them to its caller this way.  Null restores printing.
+using ReportCapture = void (*)(const char* line, void* context);
+void set_report_capture(ReportCapture capture, void* context);
+
 // Under --strict every warning is a refusal: warn prints it as an error
 // line, and the stage that gave it stops the run (see warning_count).
 void set_strict_mode(bool on);

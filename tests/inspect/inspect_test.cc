@@ -32,6 +32,10 @@ TEST(Inspect, Md5KnownDigests) {
 
 static std::vector<uint8_t> bytes_of(const std::string& s) { return {s.begin(), s.end()}; }
 
+// An unknown word with the digits of `mask` (bit 0 the lowest) unknown and
+// the known digits of `known`.
+static int32_t unknown(int32_t mask, int32_t known) { return kUnknown | mask << 16 | known; }
+
 TEST(Inspect, TextDumps) {
     const struct {
         const char* text;
@@ -40,8 +44,10 @@ TEST(Inspect, TextDumps) {
         {"0001\n00ff\nFFFF\n", {1, 255, 65535}},
         {"1\r\n2\r\n", {1, 2}},  // line ends of another system
         {"// header\n3ff // last\n\n  0a  0b\n", {1023, 10, 11}},
-        {"@2\n7\n@0\n5\n", {5, -1, 7}},       // $writememh addresses; a gap is unknown
-        {"xxxx\n1z\n00_10\n", {-1, -1, 16}},  // x and z digits are unknown values
+        {"@2\n7\n@0\n5\n", {5, kAllUnknown, 7}},  // $writememh addresses; a gap is unknown
+        // x and z digits are unknown; the known digits stay.
+        {"xxxx\n1z\n00_10\n00x9\n", {unknown(0xF, 0), unknown(1, 0x10), 16, unknown(2, 9)}},
+        {"1\t2\n", {1, 2}},  // a tab separates values
     };
     for (const auto& c : good) {
         std::vector<int32_t> out;
@@ -50,24 +56,45 @@ TEST(Inspect, TextDumps) {
         const std::vector<uint8_t> b = bytes_of(c.text);
         ASSERT_TRUE(parse_text_words(b.data(), b.size(), &out, &error, &line)) << c.text << error;
         EXPECT_EQ(out, c.words) << c.text;
-        EXPECT_TRUE(looks_like_text(b.data(), b.size())) << c.text;
+        EXPECT_TRUE(guess_text(b.data(), b.size(), static_cast<int64_t>(b.size()), 1000)) << c.text;
     }
     const struct {
         const char* text;
         int64_t line;
-    } bad[] = {{"0001\n12g4\n", 2}, {"10000\n", 1}, {"1\n@q\n", 2}, {"1\n-1\n", 2}};
+    } bad[] = {{"0001\n12g4\n", 2}, {"10000\n", 1}, {"1\n@q\n", 2}, {"1\n-1\n", 2},
+               {"@ffffffff\n0\n", 2}};  // an address past the last word is not sized
     for (const auto& c : bad) {
         std::vector<int32_t> out;
         std::string error;
         int64_t line = 0;
         const std::vector<uint8_t> b = bytes_of(c.text);
-        EXPECT_FALSE(parse_text_words(b.data(), b.size(), &out, &error, &line)) << c.text;
+        EXPECT_FALSE(parse_text_words(b.data(), b.size(), &out, &error, &line, 1000)) << c.text;
         EXPECT_EQ(line, c.line) << c.text;
+        EXPECT_LT(out.size(), 1001u) << c.text;
     }
-    // Binary words of 8-bit samples hold zero bytes; words without a line end
-    // are not a text dump either.
-    const uint8_t words[] = {0x31, 0x00, 0x32, 0x00};
-    EXPECT_FALSE(looks_like_text(words, sizeof words));
-    const uint8_t printable[] = {0x31, 0x32, 0x33, 0x34};
-    EXPECT_FALSE(looks_like_text(printable, sizeof printable));
+    EXPECT_EQ(word_text(unknown(2, 9)), "00x9");
+    EXPECT_EQ(word_text(0x1a), "0x001a");
+}
+
+TEST(Inspect, DumpFormatGuess) {
+    const struct {
+        std::string bytes;
+        int64_t run_words;
+        bool text;
+    } rows[] = {
+        {"A\nAA", 2, false},           // binary words of the run's length, printable by chance
+        {"A\nAA", 100, true},          // not the run's binary length: a text dump of 2 values
+        {"1\n2\n", 2, true},          // one digit a line: text even at the binary length
+        {"12\tab\n", 10, true},       // a tab between values
+        {std::string("1\0\n2", 4), 10, false},  // a zero byte
+        {"1234", 10, false},            // no line end
+        {"hello\nworld\n", 10, false},  // lines that are not values
+        {"0001\n0002\n", 6, true},
+        {"0001\n0002\n", 5, false},   // the run's binary length: five words, not two values
+    };
+    for (const auto& r : rows) {
+        const auto* p = reinterpret_cast<const uint8_t*>(r.bytes.data());
+        EXPECT_EQ(guess_text(p, r.bytes.size(), static_cast<int64_t>(r.bytes.size()), r.run_words), r.text)
+            << r.bytes;
+    }
 }

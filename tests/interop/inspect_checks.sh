@@ -98,17 +98,20 @@ grep -q '^frame 3 .* md5 - (cut short)$' out.txt || fail "frames short: frame 3 
 # Usage and input errors.
 expect 2 "" "$insp"
 expect 2 "" "$insp" compare --sim missing.dat "${run[@]}"
-expect 2 "" "$insp" compare --sim sim.dat c.kvf -d 5
+# The golden data comes from the model: -d 5 is a run of its own (one field
+# more), so the dump of -d 4 is short; a given golden file of -d 4 is refused.
+expect 1 "" "$insp" compare --sim sim.dat c.kvf -d 5
+expect 2 "" "$insp" compare --golden golden.dat --sim sim.dat c.kvf -d 5
 expect 2 "" "$insp" frames c.kvf
 expect 2 "" "$insp" png --frame 9 -o x.png "${run[@]}"
 expect 2 "" "$insp" frobnicate "${run[@]}"
 
 # Pictures: frame 2 in grey (planes side by side, each chroma word filling
 # its two columns, 10 bits scaled to 8), kept at 16 bits, and as a heat map.
-expect 0 "" "$insp" png --frame 2 -o f2.png "${run[@]}"
-expect 0 "" "$insp" png --frame 2 --depth 16 -o f2-16.png "${run[@]}"
-expect 0 "" "$insp" png --frame 2 --rgb -o f2-rgb.png "${run[@]}"
-expect 1 "" "$insp" png --frame 2 --diff sim.dat -o heat.png "${run[@]}"
+expect 0 "" "$insp" png --scale 1 --frame 2 -o f2.png "${run[@]}"
+expect 0 "" "$insp" png --scale 1 --frame 2 --depth 16 -o f2-16.png "${run[@]}"
+expect 0 "" "$insp" png --scale 1 --frame 2 --rgb -o f2-rgb.png "${run[@]}"
+expect 1 "" "$insp" png --scale 1 --frame 2 --diff sim.dat -o heat.png "${run[@]}"
 convert f2.png -depth 8 gray:f2.gray || fail "convert could not read f2.png"
 convert f2-16.png -depth 16 -endian LSB gray:f2-16.gray || fail "convert could not read f2-16.png"
 convert heat.png -depth 8 rgb:heat.rgb || fail "convert could not read heat.png"
@@ -139,7 +142,7 @@ printf '%s\n' frame_width=16 frame_height=8 dwidth=12 dmethod=bobe >g.kvf
 "$bin" g.kvf -g 3 >gen.log || fail "veldax-gen gray: $(cat gen.log)"
 ffmpeg -v error -y -f rawvideo -pix_fmt gray16le -s 16x8 -i golden.dat -vf 'select=eq(n\,2)' -frames:v 1 ff2.png ||
     fail "ffmpeg could not read golden.dat as gray16le"
-expect 0 "" "$insp" png --frame 2 --depth 16 -o me2.png g.kvf -g 3
+expect 0 "" "$insp" png --scale 1 --frame 2 --depth 16 -o me2.png g.kvf -g 3
 convert ff2.png -depth 16 gray:ff2.raw && convert me2.png -depth 16 gray:me2.raw && cmp -s ff2.raw me2.raw ||
     fail "ffmpeg's gray16le frame 2 differs from veldax-inspect's"
 
@@ -165,6 +168,110 @@ open('sim.dat', 'wb').write(d)
 PY
 verilog_agrees "y2.kvf -y seq2.yuv" -DVELDAX_FIXED_SIZE
 grep -q '^frame 3 (field 1, size index 0) plane 2 row 3 col 4: ' tool.txt || fail "-y 4:2:2: $(cat tool.txt)"
+
+# Small frames are scaled up to about 512 pixels wide by a whole factor.
+expect 0 "" "$insp" png --frame 2 -o big.png c.kvf -d 4
+[ "$(identify -format %wx%h big.png)" = 540x90 ] || fail "scaled png is $(identify -format %wx%h big.png)"
+
+# The truth comes from the model, not from the folder: a golden.dat of -g 4
+# is named as not this run's, and a dump of it is recognised as -g's.
+"$bin" c.kvf -g 4 >gen.log || fail "veldax-gen -g: $(cat gen.log)"
+cp golden.dat dut.dat
+expect 1 "" "$insp" compare --sim dut.dat c.kvf -d 4
+grep -q '^golden.dat in this folder differs from this run.s golden data from frame 0 on' out.txt ||
+    fail "stale golden.dat not named: $(cat out.txt)"
+grep -q 'the dump matches the golden data of -g, not -d' out.txt || fail "-g dump not named: $(cat out.txt)"
+"$bin" c.kvf -d 4 >gen.log || fail "veldax-gen: $(cat gen.log)"
+
+# Dump slips named: bytes swapped, and one frame late.
+python3 - <<'PY'
+d = open('golden.dat', 'rb').read()
+open('swapped.dat', 'wb').write(bytes(b for i in range(0, len(d), 2) for b in (d[i + 1], d[i])))
+PY
+expect 1 "" "$insp" compare --sim swapped.dat "${run[@]}"
+grep -q 'bytes of each word swapped: the bench writes big-endian words' out.txt || fail "swap not named: $(cat out.txt)"
+# Decimal text instead of hexadecimal.
+python3 -c "
+import struct; d = open('golden.dat','rb').read()
+open('dec.txt','w').write(''.join('%d\n' % v for v in struct.unpack('<%dH' % (len(d)//2), d)))"
+expect 1 "" "$insp" compare --sim dec.txt "${run[@]}"
+grep -q 'read as decimal text' out.txt || fail "decimal not named: $(cat out.txt)"
+
+# Verdicts for CI: JSON and JUnit, read by python's parsers.
+python3 - <<'PY'
+d = bytearray(open('golden.dat', 'rb').read())
+d[576 + 2 * (72 + 20)] ^= 4
+open('sim.dat', 'wb').write(d)
+PY
+expect 1 "" "$insp" compare --sim sim.dat --json v.json --junit v.xml "${run[@]}"
+python3 - <<'PY' || fail "JSON or JUnit verdict: $(cat v.json v.xml)"
+import json, sys, xml.etree.ElementTree as ET
+v = json.load(open('v.json'))
+ok = v['verdict'] == 'different' and v['mismatches'] == 1 and v['frames'] == 9
+m = v['first_mismatches'][0]
+ok = ok and (m['frame'], m['plane'], m['row'], m['col'], m['expected'], m['got']) == (2, 1, 3, 4, '0x0008', '0x000c')
+ok = ok and [f['planes'][1]['mismatches'] for f in v['per_frame']] == [0, 0, 1] + [0] * 6
+suite = ET.parse('v.xml').getroot()
+cases = suite.findall('testcase')
+failed = [c.get('name') for c in cases if c.find('failure') is not None]
+ok = ok and suite.get('tests') == '9' and suite.get('failures') == '1' and len(cases) == 9 and failed == ['frame 2']
+ok = ok and 'plane 1 row 3 col 4' in cases[2].find('failure').text
+sys.exit(0 if ok else 1)
+PY
+
+# explain against hand-worked cases: an 8x6 picture, row 1 rebuilt (rows of
+# parity 0 kept), column 3.  Weave keeps the row (13); bobe takes the mean of
+# rows 0 and 2, (3 + 23 + 1) / 2 = 13 ... with rows of r*10+c; intra on rows
+# of 100 around a row of 0 takes the vertical direction (every cost 0) and
+# gives 100; inter on a flat 10 against the zero field before it measures
+# SAD 9*10 = 90 = th1, the medium branch: median of 10, 10, (10+0+1)/2 = 10.
+ramp=$(for r in 0 1 2 3 4 5; do for c in 0 1 2 3 4 5 6 7; do printf '%d\n' $((r * 10 + c)); done; done)
+bars=$(for r in 0 1 2 3 4 5; do for c in 0 1 2 3 4 5 6 7; do printf '%d\n' $(( r % 2 ? 0 : 100 )); done; done)
+flat=$(for i in $(seq 48); do echo 10; done)
+while read -r method pic want says; do
+    printf '%s\n' frame_width=8 frame_height=6 dmethod=$method >e.kvf
+    eval "echo \"\$$pic\"" >pic.txt
+    expect 0 "" "$insp" explain --frame 0 --plane 0 --row 1 --col 3 e.kvf -l pic.txt
+    grep -q "expected $want ([0-9]*), the golden word" out.txt || fail "explain $method: $(cat out.txt err.txt)"
+    grep -q "$says" out.txt || fail "explain $method: no '$says': $(cat out.txt)"
+done <<'ROWS'
+weave ramp 0x000d weave:
+bobe ramp 0x000d bob:.*(3.+.23.+.1)./.2.=.13
+intra bars 0x0064 vertical.0,.falling.0,.rising.0.->.vertical
+inter flat 0x000a motion:.*=.90
+ROWS
+expect 1 "" "$insp" compare --explain --sim sim.dat "${run[@]}"
+grep -q '^explain frame 2 (field 0, size index 0) plane 1 row 3 col 4:' out.txt || fail "compare --explain: $(cat out.txt)"
+grep -q 'expected 0x0008 (8), the golden word' out.txt || fail "compare --explain: $(cat out.txt)"
+
+# Hardening: bounded dumps, output checks, options anywhere, png -o guarded.
+printf '@ffffffff\n0\n' >far.hex
+expect 1 "" "$insp" compare --sim far.hex "${run[@]}"
+grep -q 'address @ffffffff lies past the run.s last word @477' out.txt || fail "far address: $(cat out.txt)"
+expect 2 "" timeout 20 "$insp" compare --sim /dev/zero "${run[@]}"
+grep -q 'more data follows' out.txt || fail "/dev/zero: $(cat out.txt)"
+expect 1 "" "$insp" compare "${run[@]}" --sim sim.dat --max 0
+grep -q '^1 mismatching word' out.txt || fail "options after the run words: $(cat out.txt)"
+expect 2 "" "$insp" compare --sim sim.dat "${run[@]}" --bogus
+cp golden.dat keep.dat
+expect 2 "" "$insp" png --frame 0 -o golden.dat "${run[@]}"
+cmp -s golden.dat keep.dat || fail "png -o golden.dat changed it"
+expect 2 "" "$insp" png --frame 0 -o c.kvf "${run[@]}"
+expect 2 "" "$insp" png --frame 0 --rgb --diff sim.dat -o x.png "${run[@]}"
+"$insp" hex golden.dat >/dev/full 2>/dev/null; [ $? = 2 ] || fail "hex >/dev/full did not fail"
+"$insp" --help >/dev/full 2>/dev/null; [ $? = 2 ] || fail "--help >/dev/full did not fail"
+"$insp" compare --sim sim.dat "${run[@]}" | true; st=${PIPESTATUS[0]}
+[ "$st" = 1 ] || [ "$st" = 2 ] || fail "compare | true: exit $st"
+expect 0 "" "$insp" compare --help
+grep -q -- '--junit' out.txt || fail "compare --help: $(cat out.txt)"
+expect 0 "" "$insp" hex --frame 2 --plane 1 --row 3 golden.dat "${run[@]}"
+[ "$(sed -n 3p out.txt)" = 0008 ] || fail "hex slice: $(cat out.txt)"
+printf '0\n00x9\n' >x.hex
+expect 1 "" "$insp" compare --sim x.hex "${run[@]}"
+grep -q 'got 00x9' out.txt || fail "x digits: $(cat out.txt)"
+"$insp" hex golden.dat >g.hex
+expect 0 "" "$insp" frames --file g.hex "${run[@]}"
+cmp -s out.txt golden.frames || fail "frames of a text dump differ: $(diff out.txt golden.frames)"
 
 [ "$failures" = 0 ] || exit 1
 echo "PASS"
