@@ -48,21 +48,27 @@ int32_t FrameLayout::golden_planes() const {
     return ycbcr422 ? (num_plane < 3 ? num_plane : 3) : num_plane;
 }
 
+namespace {
+
+// The one span builder: a plane of s, whole or packed 4:2:2 chroma, whose
+// words the file's counter adds; a plane outside the file takes none.
+PlaneSpan make_span(FrameSize s, bool exists, bool packed) {
+    PlaneSpan span{s.width, s.height, packed, 0, 0};
+    if (!exists) return PlaneSpan{s.width, s.height, false, 0, 0};
+    span.words = packed ? chroma_words(s.width, s.height) : int64_t{s.width} * s.height;
+    span.counted = span.words;
+    return span;
+}
+
+}  // namespace
+
 PlaneSpan FrameLayout::golden_plane(int32_t plane, int32_t i) const {
     const FrameSize s = frame_size(i);
-    PlaneSpan span{s.width, s.height, false, 0, 0};
-    if (plane < 0 || plane >= golden_planes()) return span;
-    const int64_t area = int64_t{s.width} * s.height;
-    // With parallel set the counter takes one sample per pixel (plane 0's).
-    const bool counted = !parallel || plane == 0;
-    if (ycbcr422 && plane > 0) {
-        span.packed = true;
-        span.words = chroma_words(s.width, s.height);
-        span.counted = counted ? int64_t{s.height} * (s.width / 2) : 0;
-    } else {
-        span.words = area;
-        span.counted = counted ? area : 0;
-    }
+    PlaneSpan span = make_span(s, plane >= 0 && plane < golden_planes(), ycbcr422 && plane > 0);
+    // The golden counter takes the chroma samples of the even columns, and
+    // with parallel set only one sample per pixel (plane 0's).
+    if (span.packed) span.counted = int64_t{s.height} * (s.width / 2);
+    if (parallel && plane != 0) span.counted = 0;
     return span;
 }
 
@@ -112,30 +118,19 @@ PlaneSpan FrameLayout::stimulus_plane(int32_t plane, int32_t n) const {
     if (source == StimulusSource::yuv) return yuv_plane(plane);
     const bool synthetic = !reads_input_file(source);
     const FrameSize s = synthetic ? frame_size(n) : FrameSize{frame_width, frame_height};
-    PlaneSpan span{s.width, s.height, false, 0, 0};
-    if (plane < 0 || plane >= num_plane) return span;
     // Synthetic 4:2:2 fields pack every plane after the first.
-    span.packed = synthetic && ycbcr422 && plane > 0;
-    span.words = span.packed ? chroma_words(s.width, s.height) : int64_t{s.width} * s.height;
-    span.counted = span.words;
-    return span;
+    return make_span(s, plane >= 0 && plane < num_plane, synthetic && ycbcr422 && plane > 0);
 }
 
 int32_t FrameLayout::yuv_planes() const { return ycbcr422 ? 3 : num_plane; }
 
 PlaneSpan FrameLayout::yuv_plane(int32_t plane) const {
-    PlaneSpan span{frame_width, frame_height, false, 0, 0};
-    if (plane < 0 || plane >= yuv_planes()) return span;
-    if (y4m && ycbcr422 && plane > 0) {
-        span.halved = true;
-        span.width = frame_width / 2 + frame_width % 2;
-        span.words = int64_t{span.width} * frame_height;
-    } else {
-        span.packed = ycbcr422 && plane > 0;
-        span.words = span.packed ? chroma_words(frame_width, frame_height)
-                                 : int64_t{frame_width} * frame_height;
-    }
-    span.counted = span.words;
+    const bool exists = plane >= 0 && plane < yuv_planes();
+    const bool chroma = ycbcr422 && plane > 0;
+    if (!(exists && y4m && chroma))
+        return make_span(FrameSize{frame_width, frame_height}, exists, chroma);
+    PlaneSpan span = make_span(FrameSize{frame_width / 2 + frame_width % 2, frame_height}, true, false);
+    span.halved = true;
     return span;
 }
 
