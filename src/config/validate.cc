@@ -17,7 +17,8 @@ constexpr int64_t kInt32Max = std::numeric_limits<int32_t>::max();
 }  // namespace
 
 Status DeinterlacerModel::validate_configuration() {
-    const char* where = kvf_path.empty() ? "parameter file" : kvf_path.c_str();
+    const std::string shown = kvf_path.empty() ? "parameter file" : printable(kvf_path);
+    const char* where = shown.c_str();
 
     const struct {
         const char* key;

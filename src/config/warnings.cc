@@ -24,14 +24,19 @@ std::string_view value_text(std::string_view value) {
 }
 
 bool module_name_is_safe(std::string_view name, const char* path, int64_t line) {
-    for (const char c : name) {
-        const unsigned char ch = static_cast<unsigned char>(c);
-        if (ch < 0x20 || ch == 0x7F || c == '"' || c == '\\') {
-            report_error("%s line %" PRId64
-                        ": ModuleName \"%s\" holds a control character, '\"' or '\\'",
-                        path, line, printable(name).c_str());
-            return false;
-        }
+    std::string_view word = name;
+    while (!word.empty() && word.back() == ' ') word.remove_suffix(1);
+    auto letter = [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+    };
+    bool identifier = word.empty() || letter(word[0]);
+    for (const char c : word) identifier = identifier && (letter(c) || (c >= '0' && c <= '9'));
+    if (!identifier) {
+        report_error("%s line %" PRId64
+                     ": ModuleName \"%s\" is not an identifier (letters, digits and _, not "
+                     "starting with a digit)",
+                     path, line, printable(name).c_str());
+        return false;
     }
     return true;
 }

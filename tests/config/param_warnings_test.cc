@@ -25,8 +25,19 @@ TEST(ParamWarnings, ModuleNamesThatWouldWriteCode) {
         {"co\"re", "co\\x22re"},
         {"a\tb", "a\\x09b"},
         {"a\x7F", "a\\x7F"},
-        {"core-0 +x.y_z", ""},
-        {"k\xC3\xA9rn", ""},  // UTF-8 letters stay allowed
+        // Comments out the #define lines after the name; a trigraph backslash.
+        {"/*/", "/*/"},
+        {"core?\?/", "core?\?/"},
+        {"core-0 +x.y_z", "core-0 +x.y_z"},
+        {"k\xC3\xA9rn", "k\\xC3\\xA9rn"},
+        {"0core", "0core"},
+        {" core", " core"},
+        {"core \x0C", "core \\x0C"},
+        // Identifiers, and the empty name; trailing spaces are not checked.
+        {"core_0", ""},
+        {"_Core9", ""},
+        {"core0  ", ""},
+        {"", ""},
     };
     for (const auto& c : cases) {
         veldax_test::TempDir dir;
@@ -43,7 +54,9 @@ TEST(ParamWarnings, ModuleNamesThatWouldWriteCode) {
                 std::make_tuple(r.status, r.out, veldax_test::file_exists(dir.file("veldax_head"))),
                 std::make_tuple(1,
                                 "cfg.kvf line 3: ModuleName \"" + c.shown +
-                                    "\" holds a control character, '\"' or '\\'\n" + kRefused,
+                                    "\" is not an identifier (letters, digits and _, not "
+                                    "starting with a digit)\n" +
+                                    kRefused,
                                 false));
         }
     }

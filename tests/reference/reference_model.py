@@ -318,12 +318,14 @@ class Model:
         c = self.c
         w, h = c["frame_width"], c["frame_height"]
         digits = (c["dwidth"] + 3) // 4
-        values = values[:c["num_plane"] * w * h]
+        # Samples not given are 0 in the field and written as 0 lines.
+        total = c["num_plane"] * w * h
+        values = values[:total] + [0] * (total - len(values))
         for m, v in enumerate(values):
             v = min(v, self.maxv)
             self.field[1][m // (w * h)][1 + m % (w * h) // w][2 + m % w] = v
             self.stimulus += b"%0*X\n" % (digits, v)
-        self.total_input = len(values)
+        self.total_input = total
         self.borders(1, 0)
         th = (c["interth0"], c["interth1"], c["interth2"])
         self.interpolate(1, c["initfield"], 0, th)
