@@ -60,13 +60,16 @@ void check_number_value(std::string_view value, const char* key, int32_t read, b
 
 void check_method_value(std::string_view value, const char* path, int64_t line) {
     std::string words;  // "weave, bobe, ... or inter"
+    const char* taken = nullptr;  // the reader takes the first word found, in table order
     for (int32_t i = 0; i < kMethodCount; ++i) {
-        if (value.find(kMethods[i].word) != std::string_view::npos) return;
+        if (value_text(value) == kMethods[i].word) return;
+        if (!taken && value.find(kMethods[i].word) != std::string_view::npos)
+            taken = kMethods[i].word;
         words += i == 0 ? "" : (i + 1 < kMethodCount ? ", " : " or ");
         words += kMethods[i].word;
     }
     warn("%s line %" PRId64 ": dmethod value \"%s\" is not %s; read as %s", path, line,
-         printable(value_text(value)).c_str(), words.c_str(), kMethods[0].word);
+         printable(value_text(value)).c_str(), words.c_str(), taken ? taken : kMethods[0].word);
 }
 
 void check_memory_value(std::string_view value, const char* key, const char* path, int64_t line) {

@@ -227,10 +227,14 @@ TEST(BmpStimulus, BytesClampedToTheSampleRange) {
 }
 
 TEST(BmpStimulus, UnusablePicturesAreRefused) {
-    Bmp type, rle, bpp, cut;
+    Bmp type, rle, bpp, cut, masks24;
     type.type = "BA", rle.bpp = 8, rle.compression = 1, bpp.bpp = 4, cut.cut = 1;
-    const std::pair<Bmp, const char*> cases[] = {
-        {type, "type mark"}, {rle, "compression 1"}, {bpp, "4 bits per pixel"}, {cut, "cut short"}};
+    masks24.compression = 3;  // colour masks exist for 16 and 32 bits only
+    const std::pair<Bmp, const char*> cases[] = {{type, "type mark"},
+                                                 {rle, "compression 1"},
+                                                 {bpp, "4 bits per pixel"},
+                                                 {cut, "cut short"},
+                                                 {masks24, "compression 3"}};
     for (const auto& [bmp, why] : cases) {
         TempDir dir;
         TestModel t(3, 2, 3);
