@@ -394,6 +394,40 @@ def configurations():
     return cases
 
 
+def wide_runs():
+    """Rows of 16 samples and more, so whole runs reach the vector lanes of the random fill
+    and the row kernels (and their tails), and one configuration per source whose planes
+    pass one write block of 32768 samples: (configuration, arguments, input bytes, model)."""
+    rng = random.Random(13)
+    runs = []
+    for method, layout in itertools.product(range(5), ("mono", "422")):
+        cfg = dict(BASE, dmethod=method, frame_width=rng.choice((16, 17, 33, 35, 40)),
+                   frame_height=5, dwidth=rng.choice((8, 10)), initfield=rng.choice((0, 1)))
+        if layout == "422":
+            cfg.update(num_plane=3, ycbcr422=1)
+        if method == INTER:
+            cfg.update(interth0=3, interth1=30, interth2=90)
+        for switch, fields in (("-d", 4), ("-g", 4)):
+            runs.append((cfg, [switch, str(fields)], None, Model(cfg, switch == "-d", fields)))
+    # Planes of more than 32768 samples.
+    big = dict(BASE, frame_width=208, frame_height=161, dwidth=10)
+    cfg = dict(big, dmethod=INTER, interth0=2, interth1=40, interth2=300)
+    runs.append((cfg, ["-d", "3"], None, Model(cfg, True, 3)))
+    cfg = dict(big, dmethod=INTRA, num_plane=3, ycbcr422=1, initfield=1)
+    runs.append((cfg, ["-g", "3"], None, Model(cfg, False, 3)))
+    cfg = dict(big, dmethod=BOBO, dwidth=8, fconvert=1)
+    data = bytes(rng.randrange(256) for _ in range(208 * 161 * 2 + 100))
+    model = Model(cfg, False, 0)
+    model.run_yuv(data, 10000)
+    runs.append((cfg, ["-y", "seq.yuv"], data, model))
+    cfg = dict(big, dmethod=INTRA)
+    values = [rng.randrange(1 << 10) for _ in range(208 * 161 - 40)]  # the rest 0
+    model = Model(cfg, False, 0)
+    model.run_text(values)
+    runs.append((cfg, ["-l", "seq.txt"], "".join("%d\n" % v for v in values).encode(), model))
+    return runs
+
+
 def file_runs():
     """Runs of "-y" and "-l": (configuration, extra arguments, input bytes, model)."""
     rng = random.Random(11)
@@ -495,6 +529,7 @@ def main():
                th2_2=20)
     runs.append((cfg, ["-g", "1003"], None, Model(cfg, False, 1003)))
     runs += file_runs()
+    runs += wide_runs()
     # The expected outputs once, for every program run.
     for cfg, args, data, model in runs:
         if data is None:
