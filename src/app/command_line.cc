@@ -42,7 +42,7 @@ Status parse_command_line(int argc, const char* const* argv, CommandLine* out) {
     if (names_a_fifo(out->kvf_path)) return Status::ok;  // its data is for the reader
     FILE* f = std::fopen(out->kvf_path.c_str(), "r");
     if (!f) {
-        report_error("KVF file %s does not exist", out->kvf_path.c_str());
+        report_error("KVF file %s does not exist", printable(out->kvf_path).c_str());
         return Status::command_line_refused;
     }
     std::fclose(f);

@@ -81,6 +81,7 @@ Status run_stages(int argc, char** argv) {
     model.set_run_mode(command.run.mode);
 
     if (const Status s = model.read_parameter_file(); s != Status::ok) return s;
+    if (const Status s = check_sample_totals(model); s != Status::ok) return s;
     if (const Status s = model.allocate_buffers(); s != Status::ok) return s;
     if (!model.run.generates()) return Status::ok;
     if (const Status s = model.run_generation(); s != Status::ok) return s;

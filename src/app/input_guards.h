@@ -14,6 +14,12 @@ namespace veldax {
 // destroy the input.
 bool an_input_is_an_output(const DeinterlacerModel& m);
 
+// A synthetic run whose TOTAL_INPUT or TOTAL_OUTPUT would pass the signed
+// 32-bit range is known before its first field: refused (after one line
+// naming the counter and the numbers) with command_line_refused, instead of
+// failing after gigabytes of data.
+Status check_sample_totals(const DeinterlacerModel& m);
+
 // True when path names a FIFO: opening one to test it would take the data
 // its writer sends for the real read.
 bool names_a_fifo(const std::string& path);

@@ -184,7 +184,7 @@ Status DeinterlacerModel::run_generation() {
     // the end of the sequence.
     if (io.input && run.source == StimulusSource::yuv && std::ferror(io.input) &&
         (result == Status::ok || result == Status::stimulus_read_failed)) {
-        report_error("Can't read %s", run.path.c_str());
+        report_error("Can't read %s", printable(run.path).c_str());
         result = Status::stimulus_read_failed;
     }
     if (!close_stream(io.golden_yuv) && result == Status::ok) result = Status::output_write_failed;

@@ -30,7 +30,8 @@ bool read_count(const char* sw, const char* word, int32_t* value, bool* plain) {
     const char* end = nullptr;
     const NumberRead r = read_decimal(word, value, &end);
     if (r == NumberRead::overflow) {
-        report_error("%s: the number %s does not fit in 32 bits", sw, word);
+        report_error("%s: the number %s does not fit in 32 bits", printable(sw).c_str(),
+                     printable(word).c_str());
         return false;
     }
     *plain = r == NumberRead::ok && *end == '\0' && end != word;
@@ -70,11 +71,14 @@ Status parse_switch(const char* kvf_path, int32_t count, const char* const* word
     *out = ParsedSwitch{};
     if (count < 1) return Status::ok;
     const char* sw = words[0];
+    // Words from the command line are shown escaped, like the file's text.
+    const std::string shown = printable(sw);
     const SwitchRow* row = find_switch(sw);
     if (!row) {
         out->warnings.push_back(format("%s is not a switch (%s): %s is only checked, nothing is "
                                        "generated",
-                                       sw, switch_words().c_str(), kvf_path));
+                                       shown.c_str(), switch_words().c_str(),
+                                       printable(kvf_path).c_str()));
         return Status::ok;
     }
     RunMode& mode = out->mode;
@@ -89,8 +93,9 @@ Status parse_switch(const char* kvf_path, int32_t count, const char* const* word
             if (!read_count(sw, words[1], &n, &plain)) return Status::command_line_refused;
             if (n > 3) mode.fields = n;
             if (!plain || n < 3)
-                out->warnings.push_back(format("%s %s: %d fields are generated (3 at least)", sw,
-                                               words[1], n > 3 ? n : 3));
+                out->warnings.push_back(format("%s %s: %d fields are generated (3 at least)",
+                                               shown.c_str(), printable(words[1]).c_str(),
+                                               n > 3 ? n : 3));
         }
         break;
     case SwitchArguments::file:
@@ -108,15 +113,15 @@ Status parse_switch(const char* kvf_path, int32_t count, const char* const* word
                 if (!read_count(sw, words[2], &mode.max_fields, &plain))
                     return Status::command_line_refused;
                 if (!plain)
-                    out->warnings.push_back(
-                        format("%s MAX %s is read as %d", sw, words[2], mode.max_fields));
+                    out->warnings.push_back(format("%s MAX %s is read as %d", shown.c_str(),
+                                                   printable(words[2]).c_str(), mode.max_fields));
             }
         }
         break;
     }
     for (int32_t i = used; i < count; ++i)
         out->warnings.push_back(
-            format("%s: nothing reads this word; it is ignored", words[i]));
+            format("%s: nothing reads this word; it is ignored", printable(words[i]).c_str()));
     return Status::ok;
 }
 

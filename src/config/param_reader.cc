@@ -286,15 +286,17 @@ Status DeinterlacerModel::read_parameter_file() {
     family_text.clear();
     const int64_t warnings_before = warning_count();
 
+    // The file's name as every line about it shows it.
+    const std::string shown = printable(kvf_path);
     FILE* f = std::fopen(kvf_path.c_str(), "rb");
     if (!f) {
-        report_error("Can't open %s for read", kvf_path.c_str());
+        report_error("Can't open %s for read", shown.c_str());
         return Status::parameters_refused;
     }
 
     std::string piece;
     piece.reserve(kPieceLength + 1);
-    LineContext where{kvf_path.c_str(), 1};
+    LineContext where{shown.c_str(), 1};
     int64_t line_no = 1;
     bool refused = false;
     int c;
@@ -302,7 +304,7 @@ Status DeinterlacerModel::read_parameter_file() {
     while (!refused && (c = std::getc(f)) != EOF) {
         if (++bytes_read > kMaxFileBytes) {
             report_error("%s: longer than %" PRId64 " bytes, too long for a parameter file",
-                        kvf_path.c_str(), kMaxFileBytes);
+                        shown.c_str(), kMaxFileBytes);
             refused = true;
             break;
         }
@@ -323,7 +325,7 @@ Status DeinterlacerModel::read_parameter_file() {
     const bool read_error = !refused && std::ferror(f);
     std::fclose(f);
     if (read_error) {
-        report_error("%s: read error", kvf_path.c_str());
+        report_error("%s: read error", shown.c_str());
         return Status::parameters_refused;
     }
     if (refused) return Status::parameters_refused;

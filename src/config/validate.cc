@@ -6,6 +6,7 @@
 #include <cinttypes>
 #include <cstdio>
 #include <limits>
+#include <string>
 
 #include "core/numbers.h"
 #include "core/record.h"
@@ -132,7 +133,8 @@ bool check_mem_depth(const DeinterlacerModel& m, const char* where) {
 }  // namespace
 
 Status DeinterlacerModel::validate_configuration() {
-    const char* where = kvf_path.empty() ? "parameter file" : kvf_path.c_str();
+    const std::string shown = kvf_path.empty() ? "parameter file" : printable(kvf_path);
+    const char* where = shown.c_str();
     // In this order: each check relies on the ones before it.
     const bool ok = check_at_least_one(*this, where) && check_samples(*this, where) &&
                     check_memory_request(*this, where) && check_frame_sizes(*this, where) &&

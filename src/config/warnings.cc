@@ -24,14 +24,19 @@ std::string_view value_text(std::string_view value) {
 }
 
 bool module_name_is_safe(std::string_view name, const char* path, int64_t line) {
-    for (const char c : name) {
-        const unsigned char ch = static_cast<unsigned char>(c);
-        if (ch < 0x20 || ch == 0x7F || c == '"' || c == '\\') {
-            report_error("%s line %" PRId64
-                        ": ModuleName \"%s\" holds a control character, '\"' or '\\'",
-                        path, line, printable(name).c_str());
-            return false;
-        }
+    std::string_view word = name;
+    while (!word.empty() && word.back() == ' ') word.remove_suffix(1);
+    auto letter = [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+    };
+    bool identifier = word.empty() || letter(word[0]);
+    for (const char c : word) identifier = identifier && (letter(c) || (c >= '0' && c <= '9'));
+    if (!identifier) {
+        report_error("%s line %" PRId64
+                     ": ModuleName \"%s\" is not an identifier (letters, digits and _, not "
+                     "starting with a digit)",
+                     path, line, printable(name).c_str());
+        return false;
     }
     return true;
 }
@@ -55,13 +60,16 @@ void check_number_value(std::string_view value, const char* key, int32_t read, b
 
 void check_method_value(std::string_view value, const char* path, int64_t line) {
     std::string words;  // "weave, bobe, ... or inter"
+    const char* taken = nullptr;  // the reader takes the first word found, in table order
     for (int32_t i = 0; i < kMethodCount; ++i) {
-        if (value.find(kMethods[i].word) != std::string_view::npos) return;
+        if (value_text(value) == kMethods[i].word) return;
+        if (!taken && value.find(kMethods[i].word) != std::string_view::npos)
+            taken = kMethods[i].word;
         words += i == 0 ? "" : (i + 1 < kMethodCount ? ", " : " or ");
         words += kMethods[i].word;
     }
     warn("%s line %" PRId64 ": dmethod value \"%s\" is not %s; read as %s", path, line,
-         printable(value_text(value)).c_str(), words.c_str(), kMethods[0].word);
+         printable(value_text(value)).c_str(), words.c_str(), taken ? taken : kMethods[0].word);
 }
 
 void check_memory_value(std::string_view value, const char* key, const char* path, int64_t line) {

@@ -17,10 +17,13 @@ namespace veldax {
 // blanks.
 std::string_view value_text(std::string_view value);
 
-// A module name goes into the define header inside #define lines and a
-// string: a control character would start a new preprocessor line, a '\'
-// join the next one and a '"' end the string.  False (after one line naming
-// the file, the line and the key) for such a name.
+// A module name goes into the define header as an identifier ("u1_%s",
+// "%s_tb") and inside a string: anything else could write preprocessor code
+// there (a control character starts a new line, "/*" comments out the lines
+// after it, "??/" is a backslash under trigraphs).  False (after one line
+// naming the file, the line and the key) unless the name, without its
+// trailing spaces, is empty or letters, digits and '_' not starting with a
+// digit.
 bool module_name_is_safe(std::string_view name, const char* path, int64_t line);
 
 // Warnings for one key=value of the parameter file; `value` is the text

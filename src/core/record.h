@@ -190,6 +190,11 @@ struct DeinterlacerModel {
     // Where every sample of this configuration lies in the data files.
     FrameLayout layout() const;
 
+    // Bytes the run holds at its peak: the buffers and, when it generates,
+    // the largest per-field scratch block of its readers and writers and the
+    // random scale table.  allocate_buffers refuses a run beyond the memory
+    // it may use; the BMP reader checks the header bytes it keeps on top.
+    uint64_t run_memory_bytes() const;
     Status allocate_buffers();
     void fill_borders(PixelPlane* planes, int32_t frame);
 

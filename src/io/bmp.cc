@@ -13,6 +13,7 @@
 #include "io/file_stimulus.h"
 #include "io/sample_count.h"
 #include "io/word_stream.h"
+#include "store/memory_limit.h"
 
 namespace veldax {
 
@@ -178,7 +179,8 @@ const char* header_fault(const BmpHeader& h, char* why, size_t size) {
 }  // namespace
 
 Status DeinterlacerModel::read_bmp_header(FILE* in) {
-    const char* path = run.path.c_str();
+    const std::string shown = printable(run.path);
+    const char* path = shown.c_str();
     bmp_picture.clear();
     // Every refusal below names the file and why.
     auto refuse = [](const char* format, auto... args) {
@@ -204,13 +206,26 @@ Status DeinterlacerModel::read_bmp_header(FILE* in) {
     if (left_after_header < 0 && extra > kMaxUnsizedGap)
         return refuse("%s: pixel data offset %u is beyond %u bytes of a stream", path,
                       h.data_offset, kMaxUnsizedGap + kHeaderBytes);
+    // Those bytes and a row of the picture are held on top of the run's
+    // buffers: checked against the memory the run may use before any is
+    // taken (a sparse file can claim gigabytes of gap).
+    const uint64_t row_bytes =
+        (static_cast<uint64_t>(frame_width) * (h.bits_per_pixel / 8u) + 3) / 4 * 4;
+    const uint64_t available = usable_memory_bytes();
+    auto no_memory = [&] {
+        report_error("%s: %u bytes between the headers and the pixel data (offset %u) do not fit "
+                     "in the memory left to the run",
+                     path, extra, h.data_offset);
+        return Status::field_memory;
+    };
+    if (available && run_memory_bytes() + extra + row_bytes > available) return no_memory();
     Bytes kept;
     if (extra > 0) {
         bool short_read = false;
         kept = read_block(in, extra, &short_read);
         if (!kept && short_read)
             return refuse("%s: file ends before the pixel data offset %u", path, h.data_offset);
-        if (!kept) return refuse("%s: not enough memory for %u header bytes", path, extra);
+        if (!kept) return no_memory();
     }
 
     const int64_t array_bytes = pixel_array_bytes(h);
@@ -231,7 +246,8 @@ Status DeinterlacerModel::read_bmp_header(FILE* in) {
 }
 
 Status DeinterlacerModel::read_bmp_stimulus(FILE* in, FILE* stimulus, PixelPlane* planes) {
-    const char* path = run.path.c_str();
+    const std::string shown = printable(run.path);
+    const char* path = shown.c_str();
     const BmpHeader& h = bmp_picture.bmp_header;
     const int64_t bytes_per_pixel = h.bits_per_pixel / 8;
     const int64_t stride = row_stride(h.width, h.bits_per_pixel);

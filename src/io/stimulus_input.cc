@@ -22,11 +22,12 @@ void check_sequence_length(FILE* in, const DeinterlacerModel& m) {
     if (::fstat(fileno(in), &st) != 0 || !S_ISREG(st.st_mode)) return;
     const int64_t frame = m.layout().yuv_frame_bytes();
     const int64_t size = static_cast<int64_t>(st.st_size);
-    if (size == 0) warn("%s is empty: no frame is generated", m.run.path.c_str());
+    const std::string path = printable(m.run.path);
+    if (size == 0) warn("%s is empty: no frame is generated", path.c_str());
     if (frame <= 0 || size % frame == 0) return;
     warn("%s: %lld bytes are not a whole number of %lld-byte frames (%d x %d, %s); the last "
          "%lld bytes are not a frame",
-         m.run.path.c_str(), static_cast<long long>(size), static_cast<long long>(frame),
+         path.c_str(), static_cast<long long>(size), static_cast<long long>(frame),
          m.frame_width, m.frame_height,
          m.ycbcr422 ? "4:2:2" : (m.num_plane == 1 ? "one plane" : "planar"),
          static_cast<long long>(size % frame));
@@ -113,8 +114,9 @@ Status open_sequence(FILE* in, DeinterlacerModel& m) {
 
 Status DeinterlacerModel::open_stimulus_input(FILE** out) {
     *out = nullptr;
-    const char* path = run.path.c_str();
-    FILE* in = std::fopen(path, "rb");
+    const std::string shown = printable(run.path);
+    const char* path = shown.c_str();
+    FILE* in = std::fopen(run.path.c_str(), "rb");
     if (!in) {
         report_error("Can't open %s for read", path);
         return Status::stimulus_read_failed;

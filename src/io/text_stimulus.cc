@@ -98,7 +98,8 @@ size_t read_piece(FILE* in, char* piece) {
 }  // namespace
 
 Status DeinterlacerModel::read_text_stimulus(FILE* in, FILE* stimulus, PixelPlane* planes) {
-    const char* path = run.path.c_str();
+    const std::string shown = printable(run.path);
+    const char* path = shown.c_str();
     const int64_t area = int64_t{frame_width} * frame_height;
     const int64_t total = int64_t{num_plane} * area;
     // Samples are at most 32 bits wide, so a line has at most 8 digits.
@@ -156,11 +157,24 @@ Status DeinterlacerModel::read_text_stimulus(FILE* in, FILE* stimulus, PixelPlan
         planes[p].row(static_cast<int32_t>(j))[k] = value;
         ++m;
     }
-    // The run starts counting here, so the count is the samples read.
-    if (result == Status::ok && total_input < total)
-        warn("%s: %d sample lines are fewer than the frame's %lld; the rest is 0", path,
-             total_input, static_cast<long long>(total));
-    return result;
+    if (result != Status::ok || total_input >= total) return result;
+    // The run starts counting here, so the count is the samples read.  The
+    // samples not given stay 0 in the field, and "stimulus.dat" gets them as
+    // 0 lines too: its field is always whole, as a bench reads it.
+    warn("%s: %d sample lines are fewer than the frame's %lld; the rest is 0", path, total_input,
+         static_cast<long long>(total));
+    const size_t line_bytes = static_cast<size_t>(n) + 1;
+    char zeros[4096 * 9];
+    for (size_t i = 0; i < sizeof(zeros); ++i) zeros[i] = (i + 1) % line_bytes == 0 ? '\n' : '0';
+    const int64_t per_block = static_cast<int64_t>(sizeof(zeros) / line_bytes);
+    for (int64_t left = total - total_input; left > 0;) {
+        const int64_t lines = left < per_block ? left : per_block;
+        if (!write_raw_bytes(stimulus, zeros, static_cast<size_t>(lines) * line_bytes) ||
+            !add_sample_count(total_input, lines, "TOTAL_INPUT"))
+            return Status::output_write_failed;
+        left -= lines;
+    }
+    return Status::ok;
 }
 
 }  // namespace veldax

@@ -8,19 +8,54 @@
 
 namespace veldax {
 
+namespace {
+
+struct BufferBytes {
+    uint64_t field = 0;    // the field buffers
+    uint64_t golden = 0;   // the golden frames and the motion plane
+    uint64_t scratch = 0;  // what a generating run holds besides them
+};
+
+BufferBytes buffer_bytes(const DeinterlacerModel& m) {
+    BufferBytes b;
+    if (m.buffer_count <= 0 || m.num_plane <= 0) return b;
+    const PlaneBorders field_pads{m.pad_top, m.pad_bottom, m.pad_left, m.pad_right};
+    const uint64_t sets = static_cast<uint64_t>(m.buffer_count) * static_cast<uint64_t>(m.num_plane);
+    const uint64_t frame_plane = plane_bytes(m.active_height, m.active_width, PlaneBorders{});
+    b.field = sets * plane_bytes(m.frame_height, m.frame_width, field_pads);
+    b.golden = sets * frame_plane + frame_plane;
+    if (m.run.generates()) {
+        // One scratch block at a time, freed before the next: the 16-bit
+        // words of a frame (synthetic fields, golden frames), which is also
+        // the most a YUV frame, a golden.yuv plane or a BMP row (checked
+        // with the picture's header) takes.
+        const uint64_t area = static_cast<uint64_t>(m.frame_width > 0 ? m.frame_width : 0) *
+                              static_cast<uint64_t>(m.frame_height > 0 ? m.frame_height : 0);
+        b.scratch = 2 * area;
+        if (m.run.source == StimulusSource::random)
+            b.scratch += uint64_t{kRandomDraws} * sizeof(int32_t);
+    }
+    return b;
+}
+
+}  // namespace
+
+uint64_t DeinterlacerModel::run_memory_bytes() const {
+    const BufferBytes b = buffer_bytes(*this);
+    return b.field + b.golden + b.scratch;
+}
+
 Status DeinterlacerModel::allocate_buffers() {
     if (buffer_count <= 0 || num_plane <= 0) return Status::field_memory;
     const PlaneBorders field_pads{pad_top, pad_bottom, pad_left, pad_right};
-    const uint64_t sets = static_cast<uint64_t>(buffer_count) * static_cast<uint64_t>(num_plane);
-    const uint64_t field_bytes = sets * plane_bytes(frame_height, frame_width, field_pads);
-    const uint64_t frame_plane = plane_bytes(active_height, active_width, PlaneBorders{});
-    const uint64_t frame_bytes = sets * frame_plane;
+    const BufferBytes bytes = buffer_bytes(*this);
     const uint64_t available = usable_memory_bytes();
 
-    // Both limits are tested before anything is obtained, so a run that
-    // cannot fit does not first take (and touch) the field buffers.
-    if (available && field_bytes > available) return Status::field_memory;
-    if (available && field_bytes + frame_bytes + frame_plane > available)
+    // Every limit is tested before anything is obtained, so a run that
+    // cannot fit does not first take (and touch) the field buffers, nor
+    // write part of its files before a scratch block is refused.
+    if (available && bytes.field + bytes.scratch > available) return Status::field_memory;
+    if (available && bytes.field + bytes.golden + bytes.scratch > available)
         return Status::golden_memory;
     if (!field_store.allocate(buffer_count, num_plane, frame_height, frame_width, field_pads))
         return Status::field_memory;

@@ -193,6 +193,29 @@ int32_t FrameLayout::run_fields(int32_t input_frames, int32_t max_frames, int64_
     return 1;
 }
 
+FrameLayout::Totals FrameLayout::synthetic_totals(int32_t fields) const {
+    // Fields 0 and 1 have sizes of their own; field 2 and every later one
+    // those of entry 2 (and only field 0 an extra converted frame).
+    auto add = [](int64_t sum, int64_t times, int64_t each) {
+        if (times > 0 && each > 0 && times > (INT64_MAX - sum) / each) return INT64_MAX;
+        return sum + times * each;
+    };
+    Totals t;
+    GoldenFrame frames[kMaxFramesPerField];
+    for (int32_t n = 0; n < kFrameTableSize && n < fields; ++n) {
+        const int64_t times = n < kFrameTableSize - 1 ? 1 : int64_t{fields} - n;
+        int64_t input = 0;
+        for (int32_t p = 0; p < stimulus_planes(); ++p) input += stimulus_plane(p, n).counted;
+        const int32_t count = frames_of_field(n, frames);
+        int64_t output = 0;
+        for (int32_t k = 0; k < count; ++k) output += golden_counted(frames[k].size_index);
+        t.input = add(t.input, times, input);
+        t.output = add(t.output, times, output);
+        t.frames = add(t.frames, times, count);
+    }
+    return t;
+}
+
 int32_t FrameLayout::frames_of_field(int32_t n, GoldenFrame* out) const {
     const int32_t kept_asked = kept_parity(method_row(method), initfield);
     const int32_t kept_converted = kept_parity(method_row(method), convert_parity);

@@ -200,6 +200,16 @@ struct FrameLayout {
     // yuv_bytes gives, or the one picture.
     int32_t run_fields(int32_t input_frames, int32_t max_frames, int64_t yuv_bytes) const;
 
+    // TOTAL_INPUT and TOTAL_OUTPUT of a synthetic run of `fields` fields and
+    // its golden frames, known before the first field; each held at
+    // INT64_MAX.
+    struct Totals {
+        int64_t input = 0;
+        int64_t output = 0;
+        int64_t frames = 0;
+    };
+    Totals synthetic_totals(int32_t fields) const;
+
     // The golden frames of input field n, in the order they are written,
     // without index and offset; returns how many (1..kMaxFramesPerField).
     int32_t frames_of_field(int32_t n, GoldenFrame* out) const;

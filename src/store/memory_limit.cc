@@ -39,8 +39,11 @@ uint64_t parse_memory_limit(std::string_view text) {
     uint64_t value = 0;
     size_t digits = 0;
     for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i, ++digits) {
-        if (value >= kNoLimitFrom) return 0;
-        value = value * 10 + static_cast<uint64_t>(text[i] - '0');
+        // Past 64 bits is past kNoLimitFrom too: no limit, never a wrapped
+        // small one.
+        const auto digit = static_cast<uint64_t>(text[i] - '0');
+        if (value > (UINT64_MAX - digit) / 10) return 0;
+        value = value * 10 + digit;
     }
     while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
     if (digits == 0 || i != text.size() || value >= kNoLimitFrom) return 0;

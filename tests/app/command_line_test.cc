@@ -115,6 +115,23 @@ const DriverRow kDriverRows[] = {
      220000},
     {"memory_golden_frames_under_220MB", v, 3, three, "frame_width=4000\nframe_height=4000\n",
      220000},
+    // Buffers that fit (313 MB) with no room for a frame of 16-bit words (32 MB) beside them.
+    {"memory_scratch_beyond_the_buffers", {"cfg.kvf", "-d"}, 3, three,
+     "frame_width=4000\nframe_height=4000\ndmethod=inter\n", 330000},
+    // Counters past 31 bits are known before the first field: 1024 x 1024 samples a field,
+    // 4:2:2 twice that, field conversion 2 frames a field and one more.
+    {"total_input_past_31_bits", {"cfg.kvf", "-d", "2049"}, 1,
+     "cfg.kvf -d 2049: TOTAL_INPUT would be 2148532224 samples (2049 fields), beyond "
+     "2147483647\n",
+     "frame_width=1024\nframe_height=1024\n"},
+    {"total_input_422_past_31_bits", {"cfg.kvf", "-g", "1025"}, 1,
+     "cfg.kvf -g 1025: TOTAL_INPUT would be 2149580800 samples (1025 fields), beyond "
+     "2147483647\n",
+     "frame_width=1024\nframe_height=1024\nnum_plane=3\nycbcr422=1\nparallel=1\n"},
+    {"total_output_past_31_bits", {"cfg.kvf", "-d", "1100"}, 1,
+     "cfg.kvf -d 1100: TOTAL_OUTPUT would be 2307915776 samples (2201 golden frames), beyond "
+     "2147483647\n",
+     "frame_width=1024\nframe_height=1024\nfconvert=1\n"},
     example("example_default", "default.kvf"),
     example("example_ntsc_inter_422_10bit", "ntsc_inter_422_10bit.kvf"),
     example("example_hd_intra_422_8bit", "hd_intra_422_8bit.kvf"),
@@ -151,9 +168,20 @@ TEST_P(Driver, Runs) {
     veldax_test::write_file(dir.file("cfg.kvf"), kvf);
     veldax_test::write_file(dir.file("bad.kvf"), "dwidth=99999999999\n");
     const rlimit lim{want, old.rlim_max};
+    // No row writes more than a few kB: a check that lets a run through
+    // ends it at 64 MB (SIGXFSZ) instead of filling the disk.
+    rlimit old_size{};
+    getrlimit(RLIMIT_FSIZE, &old_size);
+    const rlim_t size_cap = rlim_t{64} << 20;
+    const rlimit size_lim{old_size.rlim_max == RLIM_INFINITY || size_cap < old_size.rlim_max
+                              ? size_cap
+                              : old_size.rlim_max,
+                          old_size.rlim_max};
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &size_lim), 0);
     ASSERT_EQ(setrlimit(RLIMIT_AS, &lim), 0);
     const auto r = veldax_test::run_veldax(dir.path(), c.args);
     setrlimit(RLIMIT_AS, &old);
+    setrlimit(RLIMIT_FSIZE, &old_size);
     EXPECT_EQ(std::make_tuple(r.status, r.output, veldax_test::list_dir(dir.path())),
               std::make_tuple(c.status, c.out, std::vector<std::string>{"bad.kvf", "cfg.kvf"}))
         << kvf;

@@ -191,6 +191,24 @@ TEST(Faults, EveryInputThatIsNotWhatItSeems) {
          "plane); "
          "the last 8 bytes are not a frame\n"},
         {"yuv endless", {"cfg.kvf", "-y", "/dev/zero", "5"}, "", 0, ""},
+        // File names reach the terminal escaped, like the file's text.
+        {"kvf name escaped",
+         {"n\x1B[2J\nveldax-gen: warning: forged", "-d"},
+         "",
+         1,
+         "KVF file n\\x1B[2J\\x0Aveldax-gen: warning: forged does not exist\n"},
+        {"text name escaped",
+         {"cfg.kvf", "-l", "no\x1B]0;x\x07"},
+         "",
+         5,
+         "Can't open no\\x1B]0;x\\x07 for read\n" + kGenFailed},
+        {"kvf line escaped",
+         {"k\x1B[31m.kvf", "-d"},
+         "printf 'frame_width=8\\nframe_heigth=4\\n' >\"$(printf 'k\\033[31m.kvf')\"",
+         0,
+         "",
+         "veldax-gen: warning: k\\x1B[31m.kvf line 2: \"frame_heigth=4\" names no known key; did "
+         "you mean frame_height?\n"},
     };
     for (const Case& c : cases) {
         TempDir dir;
@@ -244,6 +262,41 @@ TEST(Faults, InputsThatAreAlsoOutputs) {
         EXPECT_EQ(veldax_test::list_dir(dir.path()), before) << c.out;
         EXPECT_EQ(read_file(dir.file(c.kvf_name)), kSmall) << c.out;
     }
+
+    // Every input (the parameter file, each stimulus kind) reaching each of the six outputs
+    // through a hard and a symbolic link: refused, the output (holding the input) kept.
+    const struct Input {
+        std::vector<std::string> args;  // "in" names the input
+        std::string what, bytes;
+    } inputs[] = {
+        {{"in", "-d"}, "Parameter", kSmall},
+        {{"cfg.kvf", "-l", "in"}, "Stimulus", "1\n2\n"},
+        {{"cfg.kvf", "-b", "in"}, "Stimulus", small_bmp()},
+        {{"cfg.kvf", "-y", "in", "2"}, "Stimulus", std::string(64, '\x40')},
+    };
+    for (const Input& in : inputs) {
+        for (const char* output : {"stimulus.dat", "golden.dat", "golden.bmp", "golden.yuv",
+                                   "params.v", "veldax_head"}) {
+            for (const bool hard : {true, false}) {
+                TempDir dir;
+                write_file(dir.file("cfg.kvf"), kSmall);
+                write_file(dir.file(output), in.bytes);
+                const std::string at = dir.file(output), link = dir.file("in");
+                ASSERT_EQ(hard ? ::link(at.c_str(), link.c_str()) : ::symlink(output, link.c_str()),
+                          0);
+                const auto before = veldax_test::list_dir(dir.path());
+                const auto r = run_veldax_shell(dir.path(), in.args);
+                const std::string name = in.args[0] + " " + in.args[1] + " " + output +
+                                         (hard ? " (hard link)" : " (symbolic link)");
+                EXPECT_EQ(std::make_tuple(r.status, r.out),
+                          std::make_tuple(5, in.what + " file in would be overwritten by " +
+                                                 output + "\n" + kGenFailed))
+                    << name;
+                EXPECT_EQ(veldax_test::list_dir(dir.path()), before) << name;
+                EXPECT_EQ(read_file(at), in.bytes) << name;
+            }
+        }
+    }
 }
 
 // Standard output that cannot be written: a closed pipe keeps the run's own
@@ -292,6 +345,7 @@ TEST(Faults, RefusedRunsLeaveTheFolderAsItWas) {
         {"y4m bad frame line", {"cfg.kvf", "-y", "bad.y4m"}, 5, "old"},
         {"strict shallow y4m", {"--strict", "deep.kvf", "-y", "mono.y4m"}, 1, "old"},
         {"strict small picture", {"--strict", "wide.kvf", "-b", "pic.bmp"}, 1, "old"},
+        {"strict short picture", {"--strict", "tall.kvf", "-b", "pic.bmp"}, 1, "old"},
         {"strict short text", {"--strict", "cfg.kvf", "-l", "short.txt"}, 1, ""},
         {"seed 0", {"--seed", "0", "cfg.kvf", "-g"}, 1, "old"},
         {"seed past 31 bits", {"--seed", "2147483648", "cfg.kvf", "-g"}, 1, "old"},
@@ -303,6 +357,7 @@ TEST(Faults, RefusedRunsLeaveTheFolderAsItWas) {
         write_file(dir.file("comment.kvf"), kSmall + "dwidth=10 // ten bits\n");
         write_file(dir.file("deep.kvf"), kSmall + "dwidth=10\n");
         write_file(dir.file("wide.kvf"), "frame_width=9\nframe_height=4\n");
+        write_file(dir.file("tall.kvf"), "frame_width=8\nframe_height=5\n");
         write_file(dir.file("short.yuv"), std::string(40, '\x40'));
         write_file(dir.file("short.txt"), "1\n2\n");
         const std::string frame = "FRAME\n" + std::string(32, '\x40');
@@ -319,9 +374,17 @@ TEST(Faults, RefusedRunsLeaveTheFolderAsItWas) {
             EXPECT_NE(r.err.find("veldax-gen: error: "), std::string::npos) << c.name;
         }
     }
-    // A clean run under --strict is an ordinary run.
-    TempDir dir;
-    write_inputs(dir);
-    const auto r = run_veldax_shell(dir.path(), {"--strict", "cfg.kvf", "-g"});
-    EXPECT_EQ(std::make_tuple(r.status, r.out, r.err), std::make_tuple(0, "", ""));
+    // A clean run under --strict is an ordinary run; so is one from a picture larger than
+    // the frame in one direction and as large in the other.
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--strict", "cfg.kvf", "-g"},
+          {"--strict", "narrow.kvf", "-b", "pic.bmp"},
+          {"--strict", "low.kvf", "-b", "pic.bmp"}}) {
+        TempDir dir;
+        write_inputs(dir);
+        write_file(dir.file("narrow.kvf"), "frame_width=7\nframe_height=4\n");
+        write_file(dir.file("low.kvf"), "frame_width=8\nframe_height=3\n");
+        const auto r = run_veldax_shell(dir.path(), args);
+        EXPECT_EQ(std::make_tuple(r.status, r.out, r.err), std::make_tuple(0, "", "")) << args[1];
+    }
 }

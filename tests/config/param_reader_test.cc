@@ -122,7 +122,7 @@ TEST(ParamReader, Reading) {
         {"dwidth=8\n", &M::family, "KAP2"},
         {over, Printed{"1 cfg.kvf line 3: frame_width value -2147483649" + fit}},
         {over, &M::num_plane, 1},
-        {"ModuleName=usr= 99999999999x\n", Printed{"1 cfg.kvf line 1: sr value 99999999999" + fit}},
+        {"usr= 99999999999x\n", Printed{"1 cfg.kvf line 1: sr value 99999999999" + fit}},
         {"base_addr=0x100000000\n", Printed{"1 cfg.kvf line 1: base_addr value 0x100000000" + fit}},
         {"dwidth=99999999999\ndwidth=8\n",
          Printed{"1 cfg.kvf line 1: dwidth value 99999999999" + fit}},

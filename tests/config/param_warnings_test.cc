@@ -25,8 +25,19 @@ TEST(ParamWarnings, ModuleNamesThatWouldWriteCode) {
         {"co\"re", "co\\x22re"},
         {"a\tb", "a\\x09b"},
         {"a\x7F", "a\\x7F"},
-        {"core-0 +x.y_z", ""},
-        {"k\xC3\xA9rn", ""},  // UTF-8 letters stay allowed
+        // Comments out the #define lines after the name; a trigraph backslash.
+        {"/*/", "/*/"},
+        {"core?\?/", "core?\?/"},
+        {"core-0 +x.y_z", "core-0 +x.y_z"},
+        {"k\xC3\xA9rn", "k\\xC3\\xA9rn"},
+        {"0core", "0core"},
+        {" core", " core"},
+        {"core \x0C", "core \\x0C"},
+        // Identifiers, and the empty name; trailing spaces are not checked.
+        {"core_0", ""},
+        {"_Core9", ""},
+        {"core0  ", ""},
+        {"", ""},
     };
     for (const auto& c : cases) {
         veldax_test::TempDir dir;
@@ -43,7 +54,9 @@ TEST(ParamWarnings, ModuleNamesThatWouldWriteCode) {
                 std::make_tuple(r.status, r.out, veldax_test::file_exists(dir.file("veldax_head"))),
                 std::make_tuple(1,
                                 "cfg.kvf line 3: ModuleName \"" + c.shown +
-                                    "\" holds a control character, '\"' or '\\'\n" + kRefused,
+                                    "\" is not an identifier (letters, digits and _, not "
+                                    "starting with a digit)\n" +
+                                    kRefused,
                                 false));
         }
     }
@@ -73,6 +86,16 @@ TEST(ParamWarnings, SilentMistakesAreNamed) {
         {"dmethod=intre\n", 0,
          "cfg.kvf line 1: dmethod value \"intre\" is not weave, bobe, bobo, intra or inter; read "
          "as weave"},
+        // A method word inside a longer value is taken, but not silently.
+        {"dmethod=intra_x\n", 0,
+         "cfg.kvf line 1: dmethod value \"intra_x\" is not weave, bobe, bobo, intra or inter; "
+         "read as intra"},
+        {"dmethod=inter weave\n", 0,
+         "cfg.kvf line 1: dmethod value \"inter weave\" is not weave, bobe, bobo, intra or "
+         "inter; read as weave"},
+        {"dmethod= bobo \n", 0, ""},
+        {"dynamic=-1\n", 0, "cfg.kvf line 1: dynamic value -1 is not 0 or 1; read as 1"},
+        {"parallel=-0\nsr=+1\n", 0, ""},
         {"lbuffer=ebr\n", 0,
          "cfg.kvf line 1: lbuffer value \"ebr\" is not EBR or Distributed; read as Distributed"},
         {"\ndynamic=2\n", 0, "cfg.kvf line 2: dynamic value 2 is not 0 or 1; read as 1"},
@@ -113,6 +136,13 @@ TEST(ParamWarnings, CommandLineMistakesAreNamed) {
         {{"cfg.kvf", "-g", "2"}, "-g 2: 3 fields are generated (3 at least)"},
         {{"cfg.kvf", "-d", "x"}, "-d x: 3 fields are generated (3 at least)"},
         {{"cfg.kvf", "-d", "5", "more"}, "more: nothing reads this word; it is ignored"},
+        // Command-line words reach the terminal escaped: no control sequence, no forged line.
+        {{"cfg.kvf", "-G\x1B[2J"},
+         "-G\\x1B[2J is not a switch (-g, -d, -l, -b or -y): cfg.kvf is only checked, nothing "
+         "is generated"},
+        {{"cfg.kvf", "-g", "2\x1B]0;t\x07"}, "-g 2\\x1B]0;t\\x07: 3 fields are generated (3 at least)"},
+        {{"cfg.kvf", "-d", "5", "x\nveldax-gen: warning: forged"},
+         "x\\x0Aveldax-gen: warning: forged: nothing reads this word; it is ignored"},
         {{"cfg.kvf", "-d", "4"}, ""},
         {{"cfg.kvf", "-d", "3"}, ""},
     };

@@ -5,6 +5,9 @@
 #include <unistd.h>
 
 #include <functional>
+#include <map>
+#include <set>
+#include <sstream>
 
 #include "core/numbers.h"
 #include "emit/build_fields.h"
@@ -356,6 +359,104 @@ TEST(Emit, UnwritableBuildFileExitStatus) {
             const auto r = run_veldax(dir.path(), {"cfg.kvf", "-d", "1"});
             EXPECT_EQ(r.status, c.status) << c.file << (as_directory ? " directory" : " /dev/full");
             EXPECT_NE(r.output.find(c.message), std::string::npos) << r.output;
+        }
+    }
+}
+
+// Every row with a value of its own, so a row that prints another row's field shows: the
+// numbers all differ, the words differ within each kind, and each flag is set alone.
+// The derived values: a line of 1000 pixels of 3 samples, 8 seven-bit samples a 56-bit
+// word, half-requests of 6 words (48 samples): 63 of them, 63 * 6 * 7 = 2646 bytes a
+// line, 2646 * 300 / 2 = 396900 a field, six fields for inter: MEM_DEPTH 2381400; its top
+// address 2381400 + 256 needs 22 bits; FXWIDTH 10 (1000 <= 2^10), FYWIDTH 9 (300 <= 2^9),
+// DPWIDTH 21 (three parallel 7-bit samples).
+TEST(Emit, EveryRowItsOwnValue) {
+    const Set set = [](DeinterlacerModel& m) {
+        m.num_plane = 3, m.dwidth = 7, m.frame_width = 1000, m.frame_height = 300;
+        m.dmethod = method_number(DeinterlaceMethod::inter), m.parallel = 1, m.initfield = 1;
+        m.interth0 = 11, m.interth1 = 41, m.interth2 = 97, m.dbus_width = 56;
+        m.wrfifo_depth = 24, m.rdfifo_depth = 12, m.base_addr = 256, m.burst_count = 6;
+        m.burst_length = 2, m.pbus_width = 48, m.paddr_width = 13, m.family = "RUM";
+        m.lbuffer = 0, m.wrfifo_type = 0, m.rdfifo_type = 1, m.dynamic = 1;
+        m.frmw[1] = 500, m.frmw[2] = 400, m.frmh[1] = 250, m.frmh[2] = 150;
+    };
+    const std::vector<std::pair<std::string, std::string>> want = {
+        {"NUM_PLANE", "3"},        {"DWIDTH", "7"},          {"MAXFWIDTH", "1000"},
+        {"MAXFHEIGHT", "300"},     {"INITFIELD", "1"},       {"INTER_TH0", "11"},
+        {"INTER_TH1", "41"},       {"INTER_TH2", "97"},      {"DBUS_WIDTH", "56"},
+        {"ABUS_WIDTH", "22"},      {"WRFIFO_DEPTH", "24"},   {"RDFIFO_DEPTH", "12"},
+        {"BASE_ADDR", "256"},      {"BURST_COUNT", "6"},     {"BURST_LENGTH", "2"},
+        {"PBUS_WIDTH", "48"},      {"PADDR_WIDTH", "13"},    {"FXWIDTH", "10"},
+        {"FYWIDTH", "9"},          {"DPWIDTH", "21"},        {"SEED", "77"},
+        {"MEM_DEPTH", "2381400"},  {"INPUT_FRAMES", "17"},   {"OUTPUT_FRAMES", "19"},
+        {"TOTAL_INPUT", "123456"}, {"TOTAL_OUTPUT", "234567"}, {"FRMWIDTH_0", "999"},
+        {"FRMWIDTH_1", "500"},     {"FRMWIDTH_2", "400"},    {"FRMHEIGHT_0", "299"},
+        {"FRMHEIGHT_1", "250"},    {"FRMHEIGHT_2", "150"},   {"DMETHOD", "\"INTER\""},
+        {"LBUFFER", "\"PFU\""},    {"WRFIFO_TYPE", "\"LUT\""}, {"RDFIFO_TYPE", "\"EBR\""},
+        {"FAMILY", "\"RUM\""},
+    };
+    // The counters as a run leaves them (set after the configuration is derived).
+    const Set counted = [&](DeinterlacerModel& m) {
+        set(m);
+        m.derive_configuration();
+        m.seed = 77, m.input_frames = 17, m.output_frames = 19;
+        m.total_input = 123456, m.total_output = 234567;
+    };
+    // NAME -> value of every "parameter NAME = value;" and "#define VELDAX_NAME value" line.
+    auto values = [](const std::string& text) {
+        std::map<std::string, std::string> v;
+        for (const std::string& line : lines_of(text)) {
+            std::string name, eq, value;
+            std::istringstream in(line);
+            if (line.starts_with("parameter ")) {
+                in >> eq >> name >> eq >> value;
+                if (!value.empty() && value.back() == ';') value.pop_back();
+            } else if (line.starts_with("#define    VELDAX_")) {
+                in >> eq >> name >> value;
+                name = name.substr(7);
+            }
+            if (!name.empty() && !value.empty()) v[name] = value;
+        }
+        return v;
+    };
+    const auto params = values(emitted(counted, "params.v"));
+    const auto header = values(emitted(counted, "veldax_head"));
+    std::set<std::string> seen;
+    for (const auto& [name, value] : want) {
+        EXPECT_TRUE(seen.insert(value).second) << "two rows want " << value;
+        const bool in_p = params.count(name) != 0, in_h = header.count(name) != 0;
+        EXPECT_TRUE(in_p || in_h) << name;
+        if (in_p) {
+            EXPECT_EQ(params.at(name), value) << "params.v " << name;
+        }
+        if (in_h) {
+            EXPECT_EQ(header.at(name), value) << "veldax_head " << name;
+        }
+    }
+
+    // Each flag alone: the one line that says TRUE in each file is its own.
+    const struct {
+        const char* name;
+        Set set;
+    } flags[] = {
+        {"YCBCR422", [](DeinterlacerModel& m) { m.num_plane = 3, m.ycbcr422 = 1; }},
+        {"YCBCR444", [](DeinterlacerModel& m) { m.ycbcr444 = 1; }},
+        {"PARALLEL", [](DeinterlacerModel& m) { m.parallel = 1; }},
+        {"DYNAMIC", [](DeinterlacerModel& m) { m.dynamic = 1; }},
+        {"FCONVERT", [](DeinterlacerModel& m) { m.fconvert = 1; }},
+        {"COPYFRAME", [](DeinterlacerModel& m) { m.copyframe = 1; }},
+        {"SEPPCLK", [](DeinterlacerModel& m) { m.seppclk = 1; }},
+        {"FRMPORTS", [](DeinterlacerModel& m) { m.frmports = 1; }},
+    };
+    for (const auto& f : flags) {
+        for (const char* file : {"params.v", "veldax_head"}) {
+            std::vector<std::string> on;
+            for (const auto& [name, value] : values(emitted(f.set, file)))
+                if (value == "\"TRUE\"") on.push_back(name);
+            const bool listed = std::string(file) == "params.v" ||
+                                std::string(f.name) != "FRMPORTS";  // params.v only
+            EXPECT_EQ(on, listed ? std::vector<std::string>{f.name} : std::vector<std::string>{})
+                << f.name << " in " << file;
         }
     }
 }

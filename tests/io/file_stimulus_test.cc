@@ -65,7 +65,7 @@ TEST(TextStimulus, LinesBecomeSamplesAndHexLines) {
          1,
          8,
          "1 0 /c\n\n999\r\n1E2\n12AB\n",
-         "0A\nFF\n64\n0C\n",
+         "0A\nFF\n64\n0C\n00\n",  // the sample not given is written as 0
          "",
          {{1, 0, 0, 0, 10},
           {1, 0, 0, 1, 255},
@@ -99,7 +99,8 @@ TEST(TextStimulus, LinesBecomeSamplesAndHexLines) {
          2,
          8,
          "1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n",
-         "01\n02\n03\n04\n05\n06\n07\n08\n09\n0A\n",
+         "01\n02\n03\n04\n05\n06\n07\n08\n09\n0A\n"
+         "00\n00\n00\n00\n00\n00\n00\n00\n00\n00\n00\n00\n00\n00\n",  // 24 samples
          "",
          {{1, 0, 1, 0, 5}, {1, 0, 1, 3, 8}, {1, 1, 0, 0, 9}, {1, 1, 0, 1, 10}, {1, 2, 0, 0, 0}}},
     };
@@ -233,10 +234,14 @@ TEST(BmpStimulus, BytesClampedToTheSampleRange) {
 }
 
 TEST(BmpStimulus, UnusablePicturesAreRefused) {
-    Bmp type, rle, bpp, cut;
+    Bmp type, rle, bpp, cut, masks24;
     type.type = "BA", rle.bpp = 8, rle.compression = 1, bpp.bpp = 4, cut.cut = 1;
-    const std::pair<Bmp, const char*> cases[] = {
-        {type, "type mark"}, {rle, "compression 1"}, {bpp, "4 bits per pixel"}, {cut, "cut short"}};
+    masks24.compression = 3;  // colour masks exist for 16 and 32 bits only
+    const std::pair<Bmp, const char*> cases[] = {{type, "type mark"},
+                                                 {rle, "compression 1"},
+                                                 {bpp, "4 bits per pixel"},
+                                                 {cut, "cut short"},
+                                                 {masks24, "compression 3"}};
     for (const auto& [bmp, why] : cases) {
         TempDir dir;
         TestModel t(3, 2, 3);

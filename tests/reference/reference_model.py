@@ -378,12 +378,14 @@ class Model:
         c = self.c
         w, h = c["frame_width"], c["frame_height"]
         digits = (c["dwidth"] + 3) // 4
-        values = values[:c["num_plane"] * w * h]
+        # Samples not given are 0 in the field and written as 0 lines.
+        total = c["num_plane"] * w * h
+        values = values[:total] + [0] * (total - len(values))
         for m, v in enumerate(values):
             v = min(v, self.maxv)
             self.field[1][m // (w * h)][1 + m % (w * h) // w][2 + m % w] = v
             self.stimulus += b"%0*X\n" % (digits, v)
-        self.total_input = len(values)
+        self.total_input = total
         self.borders(1, 0)
         th = (c["interth0"], c["interth1"], c["interth2"])
         self.interpolate(1, c["initfield"], 0, th)
@@ -450,6 +452,40 @@ def configurations():
         cases.append(cfg)
         cases.append(dict(cfg, num_plane=3, ycbcr422=1, fconvert=1, initfield=1))
     return cases
+
+
+def wide_runs():
+    """Rows of 16 samples and more, so whole runs reach the vector lanes of the random fill
+    and the row kernels (and their tails), and one configuration per source whose planes
+    pass one write block of 32768 samples: (configuration, arguments, input bytes, model)."""
+    rng = random.Random(13)
+    runs = []
+    for method, layout in itertools.product(range(5), ("mono", "422")):
+        cfg = dict(BASE, dmethod=method, frame_width=rng.choice((16, 17, 33, 35, 40)),
+                   frame_height=5, dwidth=rng.choice((8, 10)), initfield=rng.choice((0, 1)))
+        if layout == "422":
+            cfg.update(num_plane=3, ycbcr422=1)
+        if method == INTER:
+            cfg.update(interth0=3, interth1=30, interth2=90)
+        for switch, fields in (("-d", 4), ("-g", 4)):
+            runs.append((cfg, [switch, str(fields)], None, Model(cfg, switch == "-d", fields)))
+    # Planes of more than 32768 samples.
+    big = dict(BASE, frame_width=208, frame_height=161, dwidth=10)
+    cfg = dict(big, dmethod=INTER, interth0=2, interth1=40, interth2=300)
+    runs.append((cfg, ["-d", "3"], None, Model(cfg, True, 3)))
+    cfg = dict(big, dmethod=INTRA, num_plane=3, ycbcr422=1, initfield=1)
+    runs.append((cfg, ["-g", "3"], None, Model(cfg, False, 3)))
+    cfg = dict(big, dmethod=BOBO, dwidth=8, fconvert=1)
+    data = bytes(rng.randrange(256) for _ in range(208 * 161 * 2 + 100))
+    model = Model(cfg, False, 0)
+    model.run_yuv(data, 10000)
+    runs.append((cfg, ["-y", "seq.yuv"], data, model))
+    cfg = dict(big, dmethod=INTRA)
+    values = [rng.randrange(1 << 10) for _ in range(208 * 161 - 40)]  # the rest 0
+    model = Model(cfg, False, 0)
+    model.run_text(values)
+    runs.append((cfg, ["-l", "seq.txt"], "".join("%d\n" % v for v in values).encode(), model))
+    return runs
 
 
 def file_runs():
@@ -596,6 +632,7 @@ def main():
         runs.append((cfg, ["--seed", str(seed), "-g", "3"], None, Model(cfg, False, 3, seed)))
     runs += file_runs()
     runs += y4m_runs()
+    runs += wide_runs()
     # The expected outputs once, for every program run.
     for cfg, args, data, model in runs:
         if data is None:

@@ -17,6 +17,10 @@ TEST(MemoryLimit, ParsesLimitFiles) {
         {"2147483648\n", 2147483648u},    {"max\n", 0}, {"", 0}, {"12x\n", 0}, {"  4096  \n", 4096},
         {"9223372036854771712\n", 0},  // the older interface's "unlimited"
         {"99999999999999999999999\n", 0},
+        // 20 digits past 64 bits: no limit, never the 4 bytes they wrap to.
+        {"18446744073709551620\n", 0},
+        {"18446744073709551615\n", 0},
+        {"4611686018427387903\n", 4611686018427387903u},  // the last value below 2^62
     };
     for (const auto& c : cases) EXPECT_EQ(parse_memory_limit(c.text), c.bytes) << c.text;
 }
@@ -43,6 +47,16 @@ TEST(MemoryLimit, TakesTheTightestGroupOnTheWayUp) {
     EXPECT_EQ(cgroup_memory_limit("0::/gone\n", v2, 2), 0u);
     veldax_test::write_file(v2 + "/memory.max", "1073741824\n");
     EXPECT_EQ(cgroup_memory_limit("0::/gone\n", v2, 2), 1073741824u);
+
+    // The whole chain counts, not the nearest limit: the leaf's and the
+    // middle's are looser than the root's, then the middle is the tightest.
+    ::mkdir((v2 + "/a/b/c").c_str(), 0755);
+    veldax_test::write_file(v2 + "/a/b/c/memory.max", "4294967296\n");
+    veldax_test::write_file(v2 + "/a/b/memory.max", "3221225472\n");
+    EXPECT_EQ(cgroup_memory_limit("0::/a/b/c\n", v2, 2), 1073741824u);
+    veldax_test::write_file(v2 + "/a/memory.max", "805306368\n");
+    EXPECT_EQ(cgroup_memory_limit("0::/a/b/c\n", v2, 2), 805306368u);
+    EXPECT_EQ(cgroup_memory_limit("0::/a/b/c/\n", v2, 2), 805306368u);
 
     ::mkdir((v2 + "/memory").c_str(), 0755);
     veldax_test::write_file(v2 + "/memory/memory.limit_in_bytes", "536870912\n");
