@@ -53,7 +53,7 @@ open('short.dat', 'wb').write(d[:1000])
 open('long.dat', 'wb').write(d + d[-160:])
 PY
 first='frame 2 (field 0, size index 0) plane 1 row 3 col 4: expected 0x0008 got 0x000c'
-summary='frame 2 plane 1: 1 mismatch, first row 3 col 4, last row 3 col 4, largest difference 4'
+summary='frame 2 plane 1: 1 mismatch, first row 3 col 4, last row 3 col 4, largest difference +4 (got above expected)'
 printf '%s\n' "$first" "$summary" '1 mismatching word in 1 of 9 frames' >want.txt
 expect 1 want.txt "$insp" compare --sim sim.dat "${run[@]}"
 # The same dump as $readmemh text, detected or named.
