@@ -235,9 +235,10 @@ bool length_lines(Comparison& c) {
         const int64_t last = c.verdict.frames.empty() ? 0 : c.verdict.frames.back().frame.words;
         const int64_t extra = d.words_past_end;
         std::snprintf(line, sizeof line,
-                      "%s: %" PRId64 " words past the end of the golden data (%" PRId64
+                      "%s: %" PRId64 " word%s past the end of the golden data (%" PRId64
                       " frame(s) of %" PRId64 " words and %" PRId64 " words more)",
-                      name.c_str(), extra, last ? extra / last : 0, last, last ? extra % last : extra);
+                      name.c_str(), extra, extra == 1 ? "" : "s", last ? extra / last : 0, last,
+                      last ? extra % last : extra);
     } else if (d.past_end && !d.past_end_note.empty())
         std::snprintf(line, sizeof line, "%s: %s (%" PRId64 " words)", name.c_str(),
                       d.past_end_note.c_str(), total);
