@@ -115,6 +115,10 @@ expect 0 "" "$insp" png --scale 1 --frame 2 -o f2.png "${run[@]}"
 expect 0 "" "$insp" png --scale 1 --frame 2 --depth 16 -o f2-16.png "${run[@]}"
 expect 0 "" "$insp" png --scale 1 --frame 2 --rgb -o f2-rgb.png "${run[@]}"
 expect 1 "" "$insp" png --scale 1 --frame 2 --diff sim.dat -o heat.png "${run[@]}"
+# sim.dat here has bit 0 of one chroma word of frame 2 flipped: one word,
+# two pixels, each count labelled.
+grep -qx 'frame 2: 1 word differs (plane 0: 0, plane 1: 1, plane 2: 0), drawn as 2 pixels (a 4:2:2 chroma word fills 2 columns); largest |got - expected| 1' out.txt ||
+    fail "png --diff summary: $(cat out.txt)"
 convert f2.png -depth 8 gray:f2.gray || fail "convert could not read f2.png"
 convert f2-16.png -depth 16 -endian LSB gray:f2-16.gray || fail "convert could not read f2-16.png"
 convert heat.png -depth 8 rgb:heat.rgb || fail "convert could not read heat.png"
