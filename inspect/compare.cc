@@ -35,7 +35,8 @@ struct PlaneSummary {
     int32_t plane = 0;
     int64_t count = 0;
     FramePosition first, last;
-    int64_t largest = 0;  // largest |expected - got|; unknown values count as 0x10000
+    int64_t largest = 0;  // got - expected of the largest size among known words
+    int64_t unknown = 0;  // words with x or z digits
 };
 
 // Everything compare carries from frame to frame.
@@ -112,7 +113,7 @@ void compare_plane(Comparison& c, const ExpectedFrame& f, int32_t p, int64_t hav
     const int64_t start = f.plane_start[p];
     int64_t end = start + f.planes[p].words;
     if (end > have) end = have;
-    int64_t count = 0, first = -1, last = -1, largest = 0;
+    int64_t count = 0, first = -1, last = -1, largest = 0, unknown = 0;
     for (int64_t w = start; w < end; ++w) {
         const int32_t got = c.got[static_cast<size_t>(w)];
         const int32_t want = f.words[w];
@@ -120,8 +121,11 @@ void compare_plane(Comparison& c, const ExpectedFrame& f, int32_t p, int64_t hav
         if (first < 0) first = w;
         last = w;
         ++count;
-        const int64_t d = is_unknown(got) ? 0x10000 : std::llabs(int64_t{got} - want);
-        if (d > largest) largest = d;
+        const int64_t d = int64_t{got} - want;
+        if (is_unknown(got))
+            ++unknown;
+        else if (std::llabs(d) > std::llabs(largest))
+            largest = d;
         if (c.verdict.mismatches + count <= c.o->max) {
             const Mismatch m{f.frame.index, golden_position(c.expected.run, f.frame, w), want, got};
             print_mismatch(m, f.frame);
@@ -138,7 +142,7 @@ void compare_plane(Comparison& c, const ExpectedFrame& f, int32_t p, int64_t hav
     c.verdict.mismatches += count;
     const FramePosition a = golden_position(c.expected.run, f.frame, first);
     const FramePosition b = golden_position(c.expected.run, f.frame, last);
-    c.summaries.push_back({f.frame.index, p, count, a, b, largest});
+    c.summaries.push_back({f.frame.index, p, count, a, b, largest, unknown});
     if (!r->has_first) {
         r->has_first = true;
         r->first = {f.frame.index, a, f.words[first], c.got[static_cast<size_t>(first)]};
@@ -158,6 +162,7 @@ void try_hint(Comparison& c, const ExpectedFrame& f, int64_t have, int64_t bad) 
     in.got_count = have;
     in.previous_expected = &c.previous_expected;
     in.previous_got = &c.previous_got;
+    in.try_other_runs = c.previous_got.empty();
     const std::string hint = slip_hint(in);
     if (hint.empty()) return;
     c.verdict.notes.push_back(hint);
@@ -191,16 +196,28 @@ void compare_frame(Comparison& c, const ExpectedFrame& f) {
     }
 }
 
+// "largest difference +4 (got above expected)", signed as got - expected,
+// and how many words had x or z digits.
+std::string difference_text(const PlaneSummary& s) {
+    char buf[160];
+    int n = 0;
+    if (s.count > s.unknown)
+        n = std::snprintf(buf, sizeof buf, "largest difference %+" PRId64 " (got %s expected)",
+                          s.largest, s.largest > 0 ? "above" : "below");
+    if (s.unknown > 0)
+        std::snprintf(buf + n, sizeof buf - static_cast<size_t>(n), "%s%" PRId64 " with x or z digits",
+                      n > 0 ? ", " : "", s.unknown);
+    return buf;
+}
+
 void print_summaries(const Comparison& c) {
     if (c.verdict.mismatches > c.o->max)
         std::printf("... %" PRId64 " more\n", c.verdict.mismatches - c.o->max);
     for (const PlaneSummary& s : c.summaries)
         std::printf("frame %" PRId64 " plane %d: %" PRId64
-                    " %s, first row %d col %d, last row %d col %d, "
-                    "largest difference %" PRId64 "%s\n",
+                    " %s, first row %d col %d, last row %d col %d, %s\n",
                     s.frame, s.plane, s.count, s.count == 1 ? "mismatch" : "mismatches",
-                    s.first.row, s.first.col, s.last.row, s.last.col, s.largest,
-                    s.largest > 0xFFFF ? " (unknown value)" : "");
+                    s.first.row, s.first.col, s.last.row, s.last.col, difference_text(s).c_str());
 }
 
 // The lines about the dump's length; true when it differs from the run's.
@@ -218,9 +235,10 @@ bool length_lines(Comparison& c) {
         const int64_t last = c.verdict.frames.empty() ? 0 : c.verdict.frames.back().frame.words;
         const int64_t extra = d.words_past_end;
         std::snprintf(line, sizeof line,
-                      "%s: %" PRId64 " words past the end of the golden data (%" PRId64
+                      "%s: %" PRId64 " word%s past the end of the golden data (%" PRId64
                       " frame(s) of %" PRId64 " words and %" PRId64 " words more)",
-                      name.c_str(), extra, last ? extra / last : 0, last, last ? extra % last : extra);
+                      name.c_str(), extra, extra == 1 ? "" : "s", last ? extra / last : 0, last,
+                      last ? extra % last : extra);
     } else if (d.past_end && !d.past_end_note.empty())
         std::snprintf(line, sizeof line, "%s: %s (%" PRId64 " words)", name.c_str(),
                       d.past_end_note.c_str(), total);

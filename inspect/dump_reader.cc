@@ -419,14 +419,16 @@ void finish_dump(DumpReader* r) {
         r->past_end = r->end > r->at || refill(r);
         return;
     }
+    // One word more is looked for; the reader's position stays at the end.
     int32_t probe = 0;
-    const int64_t limit = r->limit;
+    const int64_t limit = r->limit, position = r->position;
     r->limit = r->position + 1;
     if (read_text(r, &probe, 1) == 1) {
         r->past_end = true;
         r->past_end_note = "line " + std::to_string(r->line) + " holds a word past the run's last";
     }
     r->limit = limit;
+    r->position = position;
 }
 
 }  // namespace veldax::inspect

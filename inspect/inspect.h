@@ -178,6 +178,7 @@ struct SlipInput {
     int64_t got_count = 0;
     const std::vector<uint16_t>* previous_expected = nullptr;  // frame before, or empty
     const std::vector<int32_t>* previous_got = nullptr;
+    bool try_other_runs = false;  // also the golden data of other runs (first frame tried)
 };
 std::string slip_hint(const SlipInput& in);
 

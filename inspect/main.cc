@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/input_guards.h"
 #include "app/switches.h"
@@ -24,10 +25,12 @@ const char kUsageHead[] =
     "CONFIG.kvf SWITCH [ARGS] are the parameter file and the switch with its\n"
     "arguments exactly as given to veldax-gen:\n";
 
-// Each subcommand's usage; --help after it prints its own.
+// Each subcommand's usage; --help after it prints its own.  `options` are
+// the ones it takes: any other is refused, not ignored.
 struct CommandHelp {
     const char* name;
     const char* text;
+    const char* options;
 };
 
 const CommandHelp kCommands[] = {
@@ -35,7 +38,8 @@ const CommandHelp kCommands[] = {
      "  frames [--stimulus] [--file F]\n"
      "      one line per golden frame of F (golden.dat): frame, field, size index,\n"
      "      kept parity, width x height, planes, byte offset, words and MD5;\n"
-     "      --stimulus: the fields of stimulus.dat; a text dump is read as compare does\n"},
+     "      --stimulus: the fields of stimulus.dat; a text dump is read as compare does\n",
+     "--stimulus --file --format"},
     {"compare",
      "  compare --sim DUMP [--golden F] [--max N] [--format words|hex] [--explain]\n"
      "          [--json FILE] [--junit FILE]\n"
@@ -44,21 +48,25 @@ const CommandHelp kCommands[] = {
      "      read from F); prints the first N (10) mismatches, a summary per frame\n"
      "      and plane, a hint when a frame mismatches almost everywhere, and a line\n"
      "      when golden.dat in the folder is not the run's; --explain works out the\n"
-     "      first mismatch; --json and --junit write the verdict for CI\n"},
+     "      first mismatch; --json and --junit write the verdict for CI\n",
+     "--sim --golden --max --format --explain --json --junit"},
     {"png",
      "  png --frame N -o OUT.png [--file F] [--stimulus] [--rgb] [--depth 16]\n"
      "      [--diff DUMP] [--scale K]\n"
      "      renders frame N (computed by the model, or read from F): planes side by\n"
      "      side in grey, or RGB for 4:2:2/4:4:4; --depth 16 keeps the sample values;\n"
      "      --diff draws a heat map of the differences from DUMP; small frames are\n"
-     "      scaled up to about 512 pixels wide, --scale K sets the factor\n"},
+     "      scaled up to about 512 pixels wide, --scale K sets the factor\n",
+     "--frame -o --file --stimulus --rgb --depth --diff --scale"},
     {"explain",
      "  explain --frame F --plane P --row R --col C\n"
      "      how the model worked out one golden sample: the method, the field\n"
-     "      samples read and the values on the way to it\n"},
+     "      samples read and the values on the way to it\n",
+     "--frame --plane --row --col"},
     {"hex",
      "  hex FILE [--frame F [--plane P] [--row R]] (the run words with --frame)\n"
-     "      the words of FILE as $readmemh text, four hex digits a line\n"},
+     "      the words of FILE as $readmemh text, four hex digits a line\n",
+     "--frame --plane --row"},
 };
 
 const char kUsageTail[] =
@@ -142,10 +150,25 @@ bool takes_file(const char* word) {
     return !std::strcmp(word, "-l") || !std::strcmp(word, "-b") || !std::strcmp(word, "-y");
 }
 
+// An option the command does not take, or one given twice, is refused.
+int check_option(const char* command, const char* word, std::vector<std::string>* given) {
+    for (const std::string& g : *given)
+        if (g == word) return usage_error("%s is given twice", word);
+    given->emplace_back(word);
+    for (const CommandHelp& c : kCommands) {
+        if (std::strcmp(command, c.name)) continue;
+        const std::string list = std::string(" ") + c.options + " ";
+        if (list.find(std::string(" ") + word + " ") != std::string::npos) return -1;
+        return usage_error("%s does not take %s (it takes %s)", command, word, c.options);
+    }
+    return -1;  // an unknown command is refused after the options
+}
+
 // Reads the options wherever they stand; the other words are the run's.
 // Returns -1 when done, else the exit status of a refusal or of --help.
 int read_options(int argc, char** argv, Options* o) {
     bool words_only = false;
+    std::vector<std::string> given;
     for (int i = 2; i < argc; ++i) {
         const char* word = argv[i];
         if (words_only || word[0] != '-' || word[1] == '\0') {
@@ -167,6 +190,7 @@ int read_options(int argc, char** argv, Options* o) {
             }
             return usage_error("unknown option %s", veldax::printable(word, std::strlen(word)).c_str());
         }
+        if (const int refused = check_option(argv[1], word, &given); refused >= 0) return refused;
         if (row->kind == Kind::flag) {
             o->*(row->flag) = true;
             continue;

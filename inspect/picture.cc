@@ -249,68 +249,117 @@ bool check_png_options(const Options& o) {
 // Heat map: matching samples in dim grey, differences from dark red (small)
 // to yellow (the largest); when they are few, a cyan ring marks each.
 struct HeatCounts {
-    int64_t words = 0, pixels = 0, largest = 0;
+    int64_t words[VELDAX_RUN_MAX_PLANES] = {};  // differing words per plane
+    int64_t pixels = 0;                         // differing pixels of the picture
+    int64_t largest = 0;                        // largest |got - expected|
 };
 
-HeatCounts draw_heat(const Run& run, const FramePlanes& frame, const FramePlanes& other,
-                     const Record& r, Picture* pic) {
-    const int32_t w = frame.width, h = frame.height;
-    const int32_t planes = static_cast<int32_t>(frame.planes.size());
-    pic->width = w * planes;
-    pic->height = h;
-    pic->channels = 3;
-    pic->depth = 8;
-    pic->samples.assign(static_cast<size_t>(pic->width) * static_cast<size_t>(h) * 3, 0);
-    HeatCounts n;
-    for (int32_t p = 0; p < planes; ++p)
-        for (size_t i = 0; i < frame.planes[static_cast<size_t>(p)].size(); ++i) {
-            const int32_t a = frame.planes[static_cast<size_t>(p)][i], b = other.planes[static_cast<size_t>(p)][i];
-            if (a != b) n.largest = std::max<int64_t>(n.largest, b < 0 ? run.max_value : std::llabs(int64_t{a} - b));
+const std::vector<int32_t>& plane_of(const FramePlanes& f, int32_t p) {
+    return f.planes[static_cast<size_t>(p)];
+}
+
+// The largest difference, the heat map's top colour; an unknown sample
+// counts as the whole range.
+int64_t largest_difference(const Run& run, const FramePlanes& frame, const FramePlanes& other) {
+    int64_t largest = 0;
+    for (int32_t p = 0; p < static_cast<int32_t>(frame.planes.size()); ++p)
+        for (size_t i = 0; i < plane_of(frame, p).size(); ++i) {
+            const int32_t a = plane_of(frame, p)[i], b = plane_of(other, p)[i];
+            if (a != b)
+                largest = std::max<int64_t>(largest, b < 0 ? run.max_value : std::llabs(int64_t{a} - b));
         }
+    return largest;
+}
+
+// Paints every pixel; returns where the differing ones are.
+std::vector<std::pair<int32_t, int32_t>> paint_heat(const Run& run, const FramePlanes& frame,
+                                                    const FramePlanes& other, int64_t largest,
+                                                    Picture* pic) {
+    const int32_t w = frame.width, h = frame.height;
     std::vector<std::pair<int32_t, int32_t>> marks;
-    for (int32_t p = 0; p < planes; ++p)
+    for (int32_t p = 0; p < static_cast<int32_t>(frame.planes.size()); ++p)
         for (int32_t y = 0; y < h; ++y)
             for (int32_t x = 0; x < w; ++x) {
                 const size_t i = static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x);
-                const int32_t a = frame.planes[static_cast<size_t>(p)][i], b = other.planes[static_cast<size_t>(p)][i];
+                const int32_t a = plane_of(frame, p)[i], b = plane_of(other, p)[i];
                 uint16_t* px = pic->at(p * w + x, y);
                 if (a == b) {
                     px[0] = px[1] = px[2] = static_cast<uint16_t>(level(a, run.max_value, 255, false) / 2);
                     continue;
                 }
-                ++n.pixels;
-                const double t = b < 0 ? 1.0 : static_cast<double>(std::llabs(int64_t{a} - b)) / static_cast<double>(n.largest);
+                const double t = b < 0 ? 1.0
+                                       : static_cast<double>(std::llabs(int64_t{a} - b)) /
+                                             static_cast<double>(largest);
                 px[0] = 255;
                 px[1] = static_cast<uint16_t>(std::lround(255 * t));
                 px[2] = 0;
                 marks.emplace_back(p * w + x, y);
             }
-    // A packed chroma word stands for two pixels: words are counted apart.
-    for (int32_t p = 0; p < planes; ++p) {
+    return marks;
+}
+
+// Differing words of each plane: a packed chroma word stands for two pixels.
+void count_heat_words(const FramePlanes& frame, const FramePlanes& other, const Record& r,
+                      HeatCounts* n) {
+    for (int32_t p = 0; p < r.planes && p < VELDAX_RUN_MAX_PLANES; ++p) {
         const PlaneSpan& s = r.spans[p];
-        const std::vector<int32_t>& a = frame.planes[static_cast<size_t>(p)];
-        const std::vector<int32_t>& b = other.planes[static_cast<size_t>(p)];
         for (int32_t y = 0; y < s.height; ++y)
             for (int32_t x = 0; x < s.width; x += s.packed ? 2 : 1) {
                 const size_t i = static_cast<size_t>(y) * static_cast<size_t>(s.width) + static_cast<size_t>(x);
-                n.words += a[i] != b[i];
+                n->words[p] += plane_of(frame, p)[i] != plane_of(other, p)[i];
             }
     }
-    // Rings only where they help: a few mismatches in a frame that is
-    // otherwise right; many would cover the picture.
-    if (marks.size() <= 64)
-        for (auto [mx, my] : marks)
-            for (int32_t dy = -3; dy <= 3; ++dy)
-                for (int32_t dx = -3; dx <= 3; ++dx) {
-                    if (std::max(std::abs(dx), std::abs(dy)) != 3) continue;
-                    const int32_t x = mx + dx, y = my + dy;
-                    if (x < 0 || y < 0 || x >= pic->width || y >= h) continue;
-                    uint16_t* px = pic->at(x, y);
-                    if (px[0] == 255 && px[2] == 0) continue;
-                    px[0] = 0;
-                    px[1] = px[2] = 255;
-                }
+}
+
+// Rings only where they help: a few mismatches in a frame that is otherwise
+// right; many would cover the picture.
+void ring_marks(const std::vector<std::pair<int32_t, int32_t>>& marks, Picture* pic) {
+    if (marks.size() > 64) return;
+    for (auto [mx, my] : marks)
+        for (int32_t dy = -3; dy <= 3; ++dy)
+            for (int32_t dx = -3; dx <= 3; ++dx) {
+                if (std::max(std::abs(dx), std::abs(dy)) != 3) continue;
+                const int32_t x = mx + dx, y = my + dy;
+                if (x < 0 || y < 0 || x >= pic->width || y >= pic->height) continue;
+                uint16_t* px = pic->at(x, y);
+                if (px[0] == 255 && px[2] == 0) continue;
+                px[0] = 0;
+                px[1] = px[2] = 255;
+            }
+}
+
+HeatCounts draw_heat(const Run& run, const FramePlanes& frame, const FramePlanes& other,
+                     const Record& r, Picture* pic) {
+    pic->width = frame.width * static_cast<int32_t>(frame.planes.size());
+    pic->height = frame.height;
+    pic->channels = 3;
+    pic->depth = 8;
+    pic->samples.assign(static_cast<size_t>(pic->width) * static_cast<size_t>(pic->height) * 3, 0);
+    HeatCounts n;
+    n.largest = largest_difference(run, frame, other);
+    const auto marks = paint_heat(run, frame, other, n.largest, pic);
+    n.pixels = static_cast<int64_t>(marks.size());
+    count_heat_words(frame, other, r, &n);
+    ring_marks(marks, pic);
     return n;
+}
+
+// "frame 2: 1 word differs (plane 0: 0, plane 1: 1, plane 2: 0), drawn as 2
+// pixels (a 4:2:2 chroma word fills 2 columns); largest |got - expected| 4"
+void print_heat_summary(const Options& o, const Record& r, const HeatCounts& n) {
+    int64_t words = 0;
+    std::string planes;
+    bool packed = false;
+    for (int32_t p = 0; p < r.planes && p < VELDAX_RUN_MAX_PLANES; ++p) {
+        words += n.words[p];
+        planes += (p ? ", plane " : "plane ") + std::to_string(p) + ": " + std::to_string(n.words[p]);
+        packed = packed || r.spans[p].packed;
+    }
+    std::printf("%s %" PRId64 ": %" PRId64 " word%s (%s), drawn as %" PRId64
+                " pixel%s%s; largest |got - expected| %" PRId64 "\n",
+                o.stimulus ? "field" : "frame", o.frame, words, words == 1 ? " differs" : "s differ",
+                planes.c_str(), n.pixels, n.pixels == 1 ? "" : "s",
+                packed ? " (a 4:2:2 chroma word fills 2 columns)" : "", n.largest);
 }
 
 void draw_rgb(const Run& run, const FramePlanes& frame, int32_t top, Picture* pic) {
@@ -411,9 +460,7 @@ int cmd_png(const Options& o) {
     scale_picture(o.scale, &pic);
     if (!write_png(o.out, pic)) return kBadInput;
     if (o.diff.empty()) return kSame;
-    std::printf("%s %" PRId64 ": %" PRId64 " words and %" PRId64
-                " pixels differ (a 4:2:2 chroma word is two pixels), largest difference %" PRId64 "\n",
-                o.stimulus ? "field" : "frame", o.frame, heat.words, heat.pixels, heat.largest);
+    print_heat_summary(o, r, heat);
     return heat.pixels ? kDifferent : kSame;
 }
 

@@ -16,6 +16,56 @@
 
 namespace veldax::inspect {
 
+namespace {
+
+// A Y4M stream gives the frames its "FRAME" lines lead, each its header's
+// size and depth.  Returns 1 when `in` holds one (run->fields set), 0 when
+// it does not, -1 after an error line.
+int y4m_fields(const RunWords& words, FILE* in, int64_t bytes, DeinterlacerModel* m, Run* run) {
+    unsigned char start[kY4mSignatureBytes];
+    if (!in || std::fread(start, 1, sizeof start, in) != sizeof start ||
+        !has_y4m_signature(start, sizeof start))
+        return 0;
+    std::string line(kY4mSignature), rest;
+    Y4mHeader header;
+    if (read_y4m_line(in, &rest) == Y4mLineRead::line) line += rest;
+    if (const std::string why = parse_y4m_header(line.data(), line.size(), &header); !why.empty()) {
+        report_error("%s: %s", words.mode.path.c_str(), why.c_str());
+        return -1;
+    }
+    m->yuv_form.y4m = true;
+    m->yuv_form.depth = header.depth;
+    m->yuv_form.header_bytes = header.bytes;
+    run->layout = m->layout();
+    const int32_t limit = words.mode.max_fields > 1 ? words.mode.max_fields : 1;
+    const Y4mScan scan = scan_y4m_frames(in, bytes, run->layout.yuv_frame_bytes(), limit);
+    if (scan.failed || scan.bad_frame > 0) {
+        report_error("%s: frame %d does not start with \"FRAME\"", words.mode.path.c_str(),
+                     scan.bad_frame);
+        return -1;
+    }
+    run->fields = scan.frames;
+    return 1;
+}
+
+// The fields a sequence (-y) gives follow from its length.
+bool sequence_fields(const RunWords& words, DeinterlacerModel* m, Run* run) {
+    struct stat st {};
+    if (stat(words.mode.path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) {
+        report_error("%s: cannot read the sequence", words.mode.path.c_str());
+        return false;
+    }
+    const std::unique_ptr<FILE, int (*)(FILE*)> in(std::fopen(words.mode.path.c_str(), "rb"),
+                                                   std::fclose);
+    const int y4m = y4m_fields(words, in.get(), st.st_size, m, run);
+    if (y4m != 0) return y4m > 0;
+    run->yuv_stray_words = run->layout.yuv_stray_words(st.st_size, words.mode.max_fields);
+    run->fields = run->layout.run_fields(m->input_frames, words.mode.max_fields, st.st_size);
+    return true;
+}
+
+}  // namespace
+
 bool load_run(const RunWords& words, Run* run) {
     if (words.kvf.empty()) {
         report_error("the parameter file is missing");
@@ -40,48 +90,8 @@ bool load_run(const RunWords& words, Run* run) {
     run->layout = m->layout();
     run->max_value = m->max_value;
     run->ycbcr444 = m->ycbcr444 != 0;
-    int64_t yuv_bytes = 0;
-    if (words.mode.source == StimulusSource::yuv) {
-        // The fields a sequence gives follow from its length.
-        struct stat st {};
-        if (stat(words.mode.path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) {
-            report_error("%s: cannot read the sequence", words.mode.path.c_str());
-            return false;
-        }
-        yuv_bytes = st.st_size;
-        // A Y4M stream gives the frames its "FRAME" lines lead, each its
-        // header's size and depth.
-        const std::unique_ptr<FILE, int (*)(FILE*)> in(std::fopen(words.mode.path.c_str(), "rb"),
-                                                       std::fclose);
-        unsigned char start[kY4mSignatureBytes];
-        if (in && std::fread(start, 1, sizeof start, in.get()) == sizeof start &&
-            has_y4m_signature(start, sizeof start)) {
-            std::string line(kY4mSignature), rest;
-            Y4mHeader header;
-            if (read_y4m_line(in.get(), &rest) == Y4mLineRead::line) line += rest;
-            if (const std::string why = parse_y4m_header(line.data(), line.size(), &header);
-                !why.empty()) {
-                report_error("%s: %s", words.mode.path.c_str(), why.c_str());
-                return false;
-            }
-            m->yuv_form.y4m = true;
-            m->yuv_form.depth = header.depth;
-            m->yuv_form.header_bytes = header.bytes;
-            run->layout = m->layout();
-            const int32_t limit = words.mode.max_fields > 1 ? words.mode.max_fields : 1;
-            const Y4mScan scan =
-                scan_y4m_frames(in.get(), yuv_bytes, run->layout.yuv_frame_bytes(), limit);
-            if (scan.failed || scan.bad_frame > 0) {
-                report_error("%s: frame %d does not start with \"FRAME\"",
-                             words.mode.path.c_str(), scan.bad_frame);
-                return false;
-            }
-            run->fields = scan.frames;
-            return true;
-        }
-        run->yuv_stray_words = run->layout.yuv_stray_words(yuv_bytes, words.mode.max_fields);
-    }
-    run->fields = run->layout.run_fields(m->input_frames, words.mode.max_fields, yuv_bytes);
+    if (words.mode.source == StimulusSource::yuv) return sequence_fields(words, m.get(), run);
+    run->fields = run->layout.run_fields(m->input_frames, words.mode.max_fields, 0);
     return true;
 }
 

@@ -1,13 +1,18 @@
 // Hints for a dump that mismatches almost everywhere: the common slips of a
 // bench tried one by one on the first such frame, the one that turns the
 // dump into the golden data named.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cinttypes>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string>
 
 #include "core/report.h"
 #include "inspect.h"
+#include "model/methods.h"
 
 namespace veldax::inspect {
 
@@ -130,6 +135,37 @@ const Slip kSlips[] = {
     {"the dump matches the golden data with Cb and Cr swapped", chroma_swapped},
 };
 
+// Runs of the frame's run with one thing changed are tried on the first
+// frames only: each computes the run again up to the frame.
+constexpr int64_t kLastFrameForOtherRuns = 8;
+
+// True when the golden frame of the same index of run `words` is the dump's.
+// The run API hands its error lines back; its warnings (the parameter
+// file's, already given) are muted.
+bool matches_run(const SlipInput& in, const RunWords& words) {
+    std::vector<const char*> argv;
+    for (const std::string& w : words.switch_words) argv.push_back(w.c_str());
+    set_warnings_muted(true);
+    veldax_run* run = veldax_run_open(words.kvf.c_str(), static_cast<int>(argv.size()),
+                                      argv.data(), nullptr, 0);
+    bool same = false;
+    const veldax_field* field = nullptr;
+    const int64_t index = in.expected->frame.index;
+    bool done = !run;
+    while (!done && veldax_run_next_field(run, &field, nullptr, 0) == VELDAX_RUN_FIELD) {
+        for (int32_t k = 0; k < field->frame_count && !done; ++k) {
+            const veldax_frame& f = field->frames[k];
+            if (f.index < index) continue;
+            done = true;
+            same = f.index == index && static_cast<int64_t>(f.word_count) == in.got_count &&
+                   matches(in.got_count, [&](int64_t i) { return in.got[i] == f.words[i]; });
+        }
+    }
+    veldax_run_close(run);
+    set_warnings_muted(false);
+    return same;
+}
+
 // The golden frame of the same index from the run with -g and -d exchanged.
 std::string other_switch(const SlipInput& in) {
     const RunWords& w = *in.words;
@@ -139,15 +175,48 @@ std::string other_switch(const SlipInput& in) {
     RunWords other = w;
     const bool random = w.mode.source == StimulusSource::random;
     other.switch_words[0] = random ? "-d" : "-g";
-    Expected e;
-    if (!open_expected(other, "", &e)) return "";
-    ExpectedFrame f;
-    while (next_expected(&e, &f) > 0) {
-        if (f.frame.index != in.expected->frame.index) continue;
-        if (f.frame.words != in.got_count) return "";
-        if (!matches(in.got_count, [&](int64_t i) { return in.got[i] == f.words[i]; })) return "";
-        return std::string("the dump matches the golden data of ") + other.switch_words[0] +
-               ", not " + w.switch_words[0] + ": the bench ran another switch's stimulus";
+    if (!matches_run(in, other)) return "";
+    return std::string("the dump matches the golden data of ") + other.switch_words[0] + ", not " +
+           w.switch_words[0] + ": the bench ran another switch's stimulus";
+}
+
+// The parameter file with "dmethod=<word>" added as its last line (the last
+// setting of a key is the one taken), in a file of its own under TMPDIR;
+// empty when it cannot be written.
+std::string with_method(const std::string& text, const char* word) {
+    const char* dir = std::getenv("TMPDIR");
+    std::string path = std::string(dir && *dir ? dir : "/tmp") + "/veldax-inspect-XXXXXX";
+    const int fd = mkstemp(path.data());
+    if (fd < 0) return "";
+    const std::string body = text + "\ndmethod=" + word + "\n";
+    const bool ok = write(fd, body.data(), body.size()) == static_cast<ssize_t>(body.size());
+    close(fd);
+    if (!ok) std::remove(path.c_str());
+    return ok ? path : "";
+}
+
+// The golden frame of the same index from the same run under each other
+// method: a core built or set for another method than the parameter file's.
+std::string other_method(const SlipInput& in) {
+    struct stat st {};
+    if (stat(in.words->kvf.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > (1 << 20))
+        return "";
+    std::string text(static_cast<size_t>(st.st_size), '\0');
+    FILE* f = std::fopen(in.words->kvf.c_str(), "rb");
+    const bool read = f && std::fread(text.data(), 1, text.size(), f) == text.size();
+    if (f) std::fclose(f);
+    if (!read) return "";
+    const MethodRow& mine = method_row(in.run->layout.method);
+    for (const MethodRow& row : kMethods) {
+        if (row.method == mine.method) continue;
+        RunWords other = *in.words;
+        other.kvf = with_method(text, row.word);
+        if (other.kvf.empty()) return "";
+        const bool same = matches_run(in, other);
+        std::remove(other.kvf.c_str());
+        if (same)
+            return std::string("the dump matches the golden data of dmethod=") + row.word +
+                   ", not " + mine.word + ": the core runs another method than the parameter file's";
     }
     return "";
 }
@@ -158,7 +227,9 @@ std::string slip_hint(const SlipInput& in) {
     for (const Slip& s : kSlips)
         if (s.test(in)) return s.line;
     if (std::string line = shifted(in); !line.empty()) return line;
-    return other_switch(in);
+    if (!in.try_other_runs || in.expected->frame.index > kLastFrameForOtherRuns) return "";
+    if (std::string line = other_switch(in); !line.empty()) return line;
+    return other_method(in);
 }
 
 }  // namespace veldax::inspect

@@ -8,8 +8,9 @@
 // a 16-bit reg would swap the bytes, so the words are read with $fgetc).
 // Frames, planes, rows and columns count from 0; a 4:2:2 chroma word k of a
 // row is column 2k.  Mismatches are printed in the same form as
-// "veldax-inspect compare":
-//     frame F (field N, size index S) plane P row R col C: expected 0x.. got 0x..
+// "veldax-inspect compare", with the simulation time of the word to find it
+// in the waves (in the bench's $timeformat, by default its time precision):
+//     frame F (field N, size index S) plane P row R col C: expected 0x.. got 0x.. (time T)
 //
 // Golden frame sizes follow params.v: FRMWIDTH_k/FRMHEIGHT_k for frame index
 // k (indexes from 2 on take entry 2), bounded by MAXFWIDTH/MAXFHEIGHT.  A
@@ -22,17 +23,19 @@
 // Note: TOTAL_OUTPUT in params.v counts samples, not words: with PARALLEL
 // "TRUE" it counts luma only.  veldax_total_words() gives the words of
 // golden.dat.
-
-/* verilator lint_off WIDTH */
+//
+// The include is clean under "verilator --lint-only -Wall".
 `ifndef VELDAX_MAX_REPORT
 `define VELDAX_MAX_REPORT 10
 `endif
 
-localparam integer VELDAX_422 = (YCBCR422 == "TRUE");
+localparam [0:0] VELDAX_422 = (YCBCR422 == "TRUE");
 localparam integer VELDAX_PLANES = VELDAX_422 ? (NUM_PLANE < 3 ? NUM_PLANE : 3) : NUM_PLANE;
 localparam integer VELDAX_MAX_FRAME_WORDS = MAXFWIDTH * MAXFHEIGHT * (VELDAX_422 ? 2 : NUM_PLANE);
 
 // One word from fd: ok is 0 when the file ended before both bytes.
+// (Verilator does not count a $fgetc argument as a use.)
+/* verilator lint_off UNUSEDSIGNAL */
 task automatic veldax_read_word(input integer fd, output [15:0] word, output ok);
     integer lo, hi;
     begin
@@ -42,6 +45,7 @@ task automatic veldax_read_word(input integer fd, output [15:0] word, output ok)
         word = {hi[7:0], lo[7:0]};
     end
 endtask
+/* verilator lint_on UNUSEDSIGNAL */
 
 // Input field a golden frame was built from.
 function integer veldax_field_of(input integer frame);
@@ -138,20 +142,23 @@ task automatic veldax_position(input integer size_index, input integer word,
 endtask
 
 // One golden frame, read whole into veldax_frame_buf; ok is 0 when the file
-// ends inside it.
+// ends inside it.  The buffer and the checker's state below belong to the
+// bench and are updated in order by the process that calls the checker
+// (often a clocked one): blocking assignments are meant.
+/* verilator lint_off BLKSEQ */
 reg [15:0] veldax_frame_buf [0:VELDAX_MAX_FRAME_WORDS - 1];
 
 task automatic veldax_read_frame(input integer fd, input integer frame, output ok);
     integer i, n;
     reg [15:0] w;
-    reg got;
+    reg read_ok;
     begin
         n = veldax_frame_words(veldax_size_index(frame));
         ok = 1;
         for (i = 0; i < n; i = i + 1) begin
-            veldax_read_word(fd, w, got);
-            if (!got) ok = 0;
-            veldax_frame_buf[i] = got ? w : 16'hxxxx;
+            veldax_read_word(fd, w, read_ok);
+            if (!read_ok) ok = 0;
+            veldax_frame_buf[i] = read_ok ? w : 16'hxxxx;
         end
     end
 endtask
@@ -161,9 +168,9 @@ integer veldax_frame = 0;     // golden frame of the next word
 integer veldax_word = 0;      // word within that frame
 integer veldax_checked = 0;   // words compared
 integer veldax_errors = 0;    // mismatching words
-integer veldax_golden_short = 0;
+reg veldax_golden_short = 1'b0;
 
-task automatic veldax_check_next(input integer golden_fd, input [15:0] got);
+task automatic veldax_check_next(input integer golden_fd, input [15:0] dut_word);
     integer s, plane, row, col;
     reg ok;
     begin
@@ -172,16 +179,16 @@ task automatic veldax_check_next(input integer golden_fd, input [15:0] got);
             veldax_read_frame(golden_fd, veldax_frame, ok);
             if (!ok && !veldax_golden_short) begin
                 $display("golden data ends inside frame %0d", veldax_frame);
-                veldax_golden_short = 1;
+                veldax_golden_short = 1'b1;
             end
         end
-        if (got !== veldax_frame_buf[veldax_word]) begin
+        if (dut_word !== veldax_frame_buf[veldax_word]) begin
             veldax_errors = veldax_errors + 1;
             if (veldax_errors <= `VELDAX_MAX_REPORT) begin
                 veldax_position(s, veldax_word, plane, row, col);
-                $display("frame %0d (field %0d, size index %0d) plane %0d row %0d col %0d: expected 0x%h got 0x%h",
+                $display("frame %0d (field %0d, size index %0d) plane %0d row %0d col %0d: expected 0x%h got 0x%h (time %0t)",
                          veldax_frame, veldax_field_of(veldax_frame), s, plane, row, col,
-                         veldax_frame_buf[veldax_word], got);
+                         veldax_frame_buf[veldax_word], dut_word, $time);
             end
         end
         veldax_checked = veldax_checked + 1;
@@ -192,6 +199,7 @@ task automatic veldax_check_next(input integer golden_fd, input [15:0] got);
         end
     end
 endtask
+/* verilator lint_on BLKSEQ */
 
 // PASS when every golden word was compared and matched, FAIL otherwise.
 task automatic veldax_report(input integer expected_words);
@@ -203,4 +211,3 @@ task automatic veldax_report(input integer expected_words);
                      veldax_errors, veldax_checked, expected_words);
     end
 endtask
-/* verilator lint_on WIDTH */

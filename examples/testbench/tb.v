@@ -40,6 +40,7 @@ module veldax_tb;
     end
 
     initial begin
+        $timeformat(-9, 0, " ns", 0);  // mismatch times in ns, as the waves show them
         stimulus_fd = $fopen("stimulus.dat", "rb");
         golden_fd = $fopen("golden.dat", "rb");
         dump_fd = $fopen("dut_out.hex", "w");

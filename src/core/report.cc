@@ -10,6 +10,7 @@ namespace {
 const char* program = "veldax-gen";
 bool errors_to_stderr = false;
 bool strict = false;
+bool muted = false;
 int64_t warnings = 0;
 ReportCapture capture_line = nullptr;
 void* capture_context = nullptr;
@@ -24,6 +25,7 @@ void set_report_program(const char* name, bool errors_on_stderr) {
 void set_strict_mode(bool on) { strict = on; }
 bool strict_mode() { return strict; }
 int64_t warning_count() { return warnings; }
+void set_warnings_muted(bool on) { muted = on; }
 
 void set_report_capture(ReportCapture capture, void* context) {
     capture_line = capture;
@@ -51,6 +53,7 @@ void report_error(const char* format, ...) {
 
 void warn(const char* format, ...) {
     ++warnings;
+    if (muted) return;
     std::fprintf(stderr, "%s: %s: ", program, strict ? "error" : "warning");
     va_list args;
     va_start(args, format);

@@ -33,6 +33,9 @@ void set_strict_mode(bool on);
 bool strict_mode();
 // Warnings given so far in this process.
 int64_t warning_count();
+// While muted, warnings are counted but not printed (a caller that repeats a
+// run already reported, to try a variant of it, mutes them).
+void set_warnings_muted(bool on);
 
 // One line: the formatted text and a newline.
 void report_error(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -14,11 +14,11 @@ cxx=${FUZZ_CXX:-$(command -v clang++-14 || command -v clang++)}
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER="$cxx" \
       -DVELDAX_FUZZ=ON -DVELDAX_TESTS=OFF >/dev/null
 cmake --build "$build" -j 2 --target fuzz_params fuzz_stimulus fuzz_main \
-      fuzz_memory_limit >/dev/null
+      fuzz_memory_limit fuzz_dump >/dev/null
 mkdir -p "$findings"
 
 status=0
-for target in params stimulus main memory_limit; do
+for target in params stimulus main memory_limit dump; do
     # New inputs go to a scratch corpus; the targets write their files in a
     # scratch folder of their own.
     work=$(mktemp -d)

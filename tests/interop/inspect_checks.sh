@@ -53,7 +53,7 @@ open('short.dat', 'wb').write(d[:1000])
 open('long.dat', 'wb').write(d + d[-160:])
 PY
 first='frame 2 (field 0, size index 0) plane 1 row 3 col 4: expected 0x0008 got 0x000c'
-summary='frame 2 plane 1: 1 mismatch, first row 3 col 4, last row 3 col 4, largest difference 4'
+summary='frame 2 plane 1: 1 mismatch, first row 3 col 4, last row 3 col 4, largest difference +4 (got above expected)'
 printf '%s\n' "$first" "$summary" '1 mismatching word in 1 of 9 frames' >want.txt
 expect 1 want.txt "$insp" compare --sim sim.dat "${run[@]}"
 # The same dump as $readmemh text, detected or named.
@@ -78,7 +78,10 @@ expect 0 want.txt "$insp" compare --sim golden.dat "${run[@]}"
 verilog_agrees() {
     iverilog -g2005 -I . -I "$src/../../verilog" ${2:-} -o check.vvp "$src/check_words.v" >iv.log 2>&1 ||
         { fail "iverilog: $(cat iv.log)"; return; }
-    vvp -n check.vvp | grep -E '^frame .*: expected' >bench.txt
+    vvp -n check.vvp | grep -E '^frame .*: expected' >bench-time.txt
+    # The bench adds the simulation time of each word (0 here: no clock).
+    ! grep -v ' (time 0)$' bench-time.txt || fail "$1: a bench line without its time"
+    sed 's/ (time 0)$//' bench-time.txt >bench.txt
     "$insp" compare --sim sim.dat $1 | grep -E '^frame .*: expected' >tool.txt
     [ -s tool.txt ] && diff -u tool.txt bench.txt >/dev/null || fail "$1: bench and compare differ: $(diff -u tool.txt bench.txt)"
 }
@@ -112,6 +115,10 @@ expect 0 "" "$insp" png --scale 1 --frame 2 -o f2.png "${run[@]}"
 expect 0 "" "$insp" png --scale 1 --frame 2 --depth 16 -o f2-16.png "${run[@]}"
 expect 0 "" "$insp" png --scale 1 --frame 2 --rgb -o f2-rgb.png "${run[@]}"
 expect 1 "" "$insp" png --scale 1 --frame 2 --diff sim.dat -o heat.png "${run[@]}"
+# sim.dat here has bit 0 of one chroma word of frame 2 flipped: one word,
+# two pixels, each count labelled.
+grep -qx 'frame 2: 1 word differs (plane 0: 0, plane 1: 1, plane 2: 0), drawn as 2 pixels (a 4:2:2 chroma word fills 2 columns); largest |got - expected| 1' out.txt ||
+    fail "png --diff summary: $(cat out.txt)"
 convert f2.png -depth 8 gray:f2.gray || fail "convert could not read f2.png"
 convert f2-16.png -depth 16 -endian LSB gray:f2-16.gray || fail "convert could not read f2-16.png"
 convert heat.png -depth 8 rgb:heat.rgb || fail "convert could not read heat.png"
@@ -272,6 +279,107 @@ grep -q 'got 00x9' out.txt || fail "x digits: $(cat out.txt)"
 "$insp" hex golden.dat >g.hex
 expect 0 "" "$insp" frames --file g.hex "${run[@]}"
 cmp -s out.txt golden.frames || fail "frames of a text dump differ: $(diff out.txt golden.frames)"
+
+# Verdicts at the edges: a dump a word or a byte off the run's length, or
+# empty, is never identical (exit 1, and the length named).
+python3 - <<'PY'
+d = open('golden.dat', 'rb').read()
+hexed = ['%04x\n' % (d[i] | d[i + 1] << 8) for i in range(0, len(d), 2)]
+open('less1.dat', 'wb').write(d[:-2])
+open('more1.dat', 'wb').write(d + d[:2])
+open('odd1.dat', 'wb').write(d + b'x')
+open('empty.dat', 'wb').write(b'')
+open('less1.hex', 'w').write(''.join(hexed[:-1]))
+open('more1.hex', 'w').write(''.join(hexed + ['0000\n']))
+open('all.dat', 'wb').write(bytes(b ^ 1 for b in d))
+# Frame 2, plane 1: chroma word 20 (row 3, col 4) 4 above, word 21 (col 6) 8 below.
+w = bytearray(d)
+for at, delta in ((576 + 2 * (72 + 20), 4), (576 + 2 * (72 + 21), -8)):
+    v = w[at] | w[at + 1] << 8
+    assert v + delta >= 0
+    w[at:at + 2] = (v + delta).to_bytes(2, 'little')
+open('signed.dat', 'wb').write(w)
+PY
+while read -r dump says; do
+    expect 1 "" "$insp" compare --sim "$dump" "${run[@]}"
+    ! grep -q '^identical' out.txt && grep -q "$says" out.txt || fail "$dump: $(cat out.txt)"
+done <<'ROWS'
+less1.dat ^less1.dat: ends after 1143 of 1144 words
+more1.dat ^more1.dat: 1 word past the end of the golden data
+odd1.dat ^odd1.dat: odd length, the last byte is half a word
+empty.dat ^empty.dat: ends after 0 of 1144 words; the first missing word is frame 0 .* row 0 col 0$
+less1.hex ^less1.hex: ends after 1143 of 1144 words
+more1.hex holds a word past the run.s last
+signed.dat ^frame 2 plane 1: 2 mismatches, first row 3 col 4, last row 3 col 6, largest difference -8 (got below expected)$
+x.hex ^frame 0 plane 0: 1 mismatch, first row 0 col 1, last row 0 col 1, 1 with x or z digits$
+ROWS
+# --max N prints exactly N mismatch lines (every word of all.dat differs)
+# and counts the rest; one summary line per plane of each of the 9 frames.
+for n in 0 1 7 1143 1144 5000; do
+    expect 1 "" "$insp" compare --max $n --sim all.dat "${run[@]}"
+    want=$((n < 1144 ? n : 1144))
+    [ "$(grep -c ': expected 0x' out.txt)" = $want ] || fail "--max $n: $(grep -c ': expected 0x' out.txt) lines"
+    more=$(sed -n 's/^\.\.\. \([0-9]*\) more$/\1/p' out.txt)
+    [ "${more:-0}" = $((1144 - want)) ] || fail "--max $n: '... $more more'"
+    [ "$(grep -c '^frame [0-8] plane [0-2]: ' out.txt)" = 27 ] || fail "--max $n: not one summary per plane"
+done
+# hex of an odd-length file: every whole word, then a line and exit 2.
+expect 2 "" "$insp" hex odd1.dat
+[ "$(wc -l <out.txt)" = 1144 ] && grep -q 'odd1.dat: odd length' err.txt || fail "hex odd: $(wc -l <out.txt) lines, $(cat err.txt)"
+# An endless FIFO as the dump: exit 2 with a line, in bounded time.
+mkfifo endless.fifo
+(cat /dev/zero >endless.fifo) 2>/dev/null &
+writer=$!
+expect 2 "" timeout 20 "$insp" compare --sim endless.fifo "${run[@]}"
+grep -q 'endless.fifo: more data follows' out.txt || fail "FIFO: $(cat out.txt err.txt)"
+kill "$writer" 2>/dev/null; wait "$writer" 2>/dev/null
+# Output far past a pipe's buffer into a reader that quits: no SIGPIPE death.
+"$insp" compare --max 5000 --sim all.dat "${run[@]}" 2>/dev/null | true; st=${PIPESTATUS[0]}
+[ "$st" = 2 ] || fail "compare --max 5000 | true: exit $st"
+# png -o naming an input through a hard link or a symbolic link is refused,
+# the input intact.
+ln golden.dat hard.png && ln -s c.kvf soft.png && ln -s sim.dat dsoft.png && cp sim.dat sim.keep
+for args in "-o hard.png" "-o soft.png" "--diff sim.dat -o dsoft.png"; do
+    expect 2 "" "$insp" png --frame 0 $args "${run[@]}"
+    grep -q 'an input of the picture' err.txt || fail "png $args: $(cat err.txt)"
+done
+cmp -s golden.dat keep.dat && cmp -s sim.dat sim.keep && grep -q '^dmethod=intra' c.kvf || fail "png -o: an input changed"
+# Options after the run words are taken, or refused with a line: one the
+# command does not take, one given twice, one without its value.
+expect 1 "" "$insp" compare --sim sim.dat "${run[@]}" --json after.json
+[ -s after.json ] || fail "--json after the run words was not taken"
+while read -r args; do
+    expect 2 "" "$insp" $args
+    [ -s err.txt ] || fail "$args: refused without a line"
+done <<'ROWS'
+compare --sim sim.dat c.kvf -d 4 --frame 2
+compare --sim sim.dat c.kvf -d 4 --sim golden.dat
+compare --sim sim.dat c.kvf -d 4 --max
+png --frame 2 -o p.png c.kvf -d 4 --max 3
+explain --frame 0 --plane 0 --row 1 --col 1 c.kvf -d 4 --sim sim.dat
+hex golden.dat --json j.json
+ROWS
+# A -y run with per-frame sizes: every frame takes the sizes of frame index
+# 0 (6x4, 4:2:2: 24 luma, 12 + 12 chroma words).  Word 5 of Cr in frame 2
+# is row 1 (3 words a row), column 2 * 2 = 4.
+printf '%s\n' num_plane=3 ycbcr422=1 frame_width=8 frame_height=6 dynamic=1 frmw_0=5 frmh_0=3 \
+    frmw_1=3 frmh_1=1 frmw_2=7 frmh_2=5 >yd.kvf
+head -c $((3 * 96)) /dev/urandom >yd.yuv
+"$bin" --strict yd.kvf -y yd.yuv >gen.log 2>&1 || fail "veldax-gen -y dynamic: $(cat gen.log)"
+python3 - <<'PY'
+d = bytearray(open('golden.dat', 'rb').read())
+d[2 * (2 * 48 + 24 + 12 + 5)] ^= 0x10
+open('sim.dat', 'wb').write(d)
+PY
+expect 1 "" "$insp" compare --sim sim.dat yd.kvf -y yd.yuv
+grep -q '^frame 2 (field 2, size index 0) plane 2 row 1 col 4: ' out.txt || fail "-y dynamic: $(cat out.txt)"
+verilog_agrees "yd.kvf -y yd.yuv" -DVELDAX_FIXED_SIZE
+# A core running another method: the dump is the golden data of bobo, the
+# parameter file says intra (random fields: most words differ).
+mkdir other && sed 's/^dmethod=intra$/dmethod=bobo/' c.kvf >other/o.kvf
+(cd other && "$bin" o.kvf -g 4 >gen.log) || fail "veldax-gen bobo: $(cat other/gen.log)"
+expect 1 "" "$insp" compare --sim other/golden.dat c.kvf -g 4
+grep -q '^the dump matches the golden data of dmethod=bobo, not intra' out.txt || fail "method hint: $(cat out.txt)"
 
 [ "$failures" = 0 ] || exit 1
 echo "PASS"

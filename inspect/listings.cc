@@ -1,4 +1,5 @@
-// The text subcommands: frames, compare and hex.
+// The listing subcommands: frames (one line per record, with its MD5) and
+// hex (the words of a file, or of one frame, plane or row, as text).
 #include <sys/stat.h>
 
 #include <cinttypes>
