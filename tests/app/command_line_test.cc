@@ -12,14 +12,6 @@
 #include "support/model_fixture.h"
 #include "support/test_support.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#define VELDAX_TEST_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define VELDAX_TEST_ASAN 1
-#endif
-#endif
-
 namespace {
 
 // A run of the program in a folder holding cfg.kvf (`kvf`) and bad.kvf (refused on reading), under

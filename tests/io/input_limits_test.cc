@@ -8,14 +8,6 @@
 
 #include "support/test_support.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#define VELDAX_TEST_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define VELDAX_TEST_ASAN 1
-#endif
-#endif
-
 namespace {
 
 using veldax_test::run_veldax_shell;

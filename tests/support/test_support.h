@@ -2,6 +2,17 @@
 // writing, and running the built program in a folder.
 #pragma once
 
+// VELDAX_TEST_ASAN: built under AddressSanitizer (gcc names it, clang 14
+// only answers __has_feature), where runs under an address-space limit
+// cannot start.
+#if defined(__SANITIZE_ADDRESS__)
+#define VELDAX_TEST_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VELDAX_TEST_ASAN 1
+#endif
+#endif
+
 #include <string>
 #include <vector>
 
