@@ -154,7 +154,7 @@ struct DeinterlacerModel {
     // ---- pixel buffers: [buffer_count][num_plane] planes ----
     PlaneSet field_store;     // frame_height x frame_width with the pads around
     PlaneSet frame_store;     // active_height x active_width
-    PixelPlane motion_store;  // one plane, active_height x active_width
+    MotionPlane motion_store;  // one plane, active_height x active_width
 
     int32_t max_value = 255;
     int32_t min_value = 0;

@@ -3,7 +3,7 @@
 #include "core/record.h"
 #include "store/frame_layout.h"
 #include "io/sample_count.h"
-#include "io/word_stream.h"
+#include "io/plane_words.h"
 
 namespace veldax {
 
@@ -17,8 +17,7 @@ Status DeinterlacerModel::write_golden_frame(FILE* golden, int32_t buffer, int32
     for (int32_t p = 0; p < layout.golden_planes(); ++p) {
         const PlaneSpan span = layout.golden_plane(p, frame);
         const PixelPlane& plane = planes[p];
-        gather_span(plane.row(0), plane.stride, span, ChromaColumns::even, words.get(), file_word);
-        if (!write_words_in_file_order(golden, words.get(), static_cast<size_t>(span.words)))
+        if (!write_plane_span(golden, plane, span, ChromaColumns::even, words.get()))
             return Status::output_write_failed;
     }
     if (!add_sample_count(total_output, layout.golden_counted(frame), "TOTAL_OUTPUT"))

@@ -17,8 +17,8 @@ namespace veldax {
 
 namespace {
 
-unsigned char low_byte(int32_t v) { return static_cast<unsigned char>(v & 0xFF); }
-int32_t same(int32_t v) { return v; }
+unsigned char low_byte(Sample v) { return static_cast<unsigned char>(v & 0xFF); }
+Sample same(Sample v) { return v; }
 
 // fread of a headerless input: the bytes read to look for a Y4M signature
 // come first.
@@ -29,9 +29,9 @@ size_t read_sequence(YuvForm& form, FILE* in, unsigned char* to, size_t n) {
 }
 
 // Sample i of a Y4M plane of 1- or 2-byte samples.
-int32_t y4m_sample(const unsigned char* plane, size_t i, int32_t bytes) {
+Sample y4m_sample(const unsigned char* plane, size_t i, int32_t bytes) {
     if (bytes == 1) return plane[i];
-    return plane[2 * i] | plane[2 * i + 1] << 8;
+    return static_cast<Sample>(plane[2 * i] | plane[2 * i + 1] << 8);
 }
 
 }  // namespace
@@ -58,7 +58,7 @@ YuvFrame DeinterlacerModel::read_y4m_frame(FILE* input, FILE* stimulus, PixelPla
 
     const size_t frame_bytes = static_cast<size_t>(layout.yuv_frame_bytes());
     Scratch<unsigned char> frame(frame_bytes);
-    Scratch<int32_t> samples(static_cast<size_t>(frame_width) * static_cast<size_t>(frame_height));
+    Scratch<Sample> samples(static_cast<size_t>(frame_width) * static_cast<size_t>(frame_height));
     if (!frame.ok() || !samples.ok()) return YuvFrame::write_failed;
     if (std::fread(frame.get(), 1, frame_bytes, input) != frame_bytes)
         return std::ferror(input) ? YuvFrame::read_failed : YuvFrame::end_of_input;
@@ -89,15 +89,15 @@ YuvFrame DeinterlacerModel::read_y4m_frame(FILE* input, FILE* stimulus, PixelPla
         const size_t n = static_cast<size_t>(span.words);
         for (size_t i = 0; i < n; ++i) samples[i] = y4m_sample(at, i, bytes);
         for (int32_t j = 0; j < span.height; ++j) {
-            int32_t* dst = planes[p].row(j);
-            const int32_t* src = samples.get() + static_cast<size_t>(j) * size_t(span.width);
+            Sample* dst = planes[p].row(j);
+            const Sample* src = samples.get() + static_cast<size_t>(j) * size_t(span.width);
             if (span.halved) {
                 // Sample m of a chroma row is columns 2m and 2m + 1; an odd
                 // width's last column has its own.
                 for (int32_t m = 0; m < w / 2; ++m) dst[2 * m] = dst[2 * m + 1] = src[m];
                 if (w % 2 != 0) dst[w - 1] = src[w / 2];
             } else {
-                std::memcpy(dst, src, sizeof(int32_t) * static_cast<size_t>(span.width));
+                std::memcpy(dst, src, sizeof(Sample) * static_cast<size_t>(span.width));
             }
         }
         if (!write_samples_as_words(stimulus, samples.get(), n) ||
@@ -135,7 +135,7 @@ YuvFrame DeinterlacerModel::read_yuv_frame(FILE* input, FILE* stimulus, PixelPla
             if (read_sequence(yuv_form, input, frame.get(), n) != n) return short_read();
         }
         for (int32_t j = 0; j < h; ++j) {
-            int32_t* dst = planes[p].row(j);
+            Sample* dst = planes[p].row(j);
             // With an odd w*h the last Cb index reaches the first Cr byte and
             // the last Cr index the frame's last byte; both stay inside the
             // 2*w*h bytes read.
@@ -163,7 +163,7 @@ Status DeinterlacerModel::write_golden_yuv(FILE* golden_yuv, int32_t buffer) {
         // Samples as they are (not clipped to the input's depth), one
         // little-endian word each; chroma from the even columns.
         const size_t area = static_cast<size_t>(frame_width) * static_cast<size_t>(frame_height);
-        Scratch<int32_t> samples(area);
+        Scratch<Sample> samples(area);
         if (!samples.ok()) return Status::output_write_failed;
         const PixelPlane* golden = frame_store[buffer];
         for (int32_t p = 0; p < layout.yuv_planes(); ++p) {

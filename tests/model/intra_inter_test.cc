@@ -107,7 +107,7 @@ TEST(WorkedWindows, IntraAndInter) {
 // Outputs of every row of every plane, by the row kernels of `kernels` or (null) by the
 // per-sample reference, then the motion plane.
 static std::vector<int32_t> run_pass(DeinterlacerModel& m, bool inter, const KernelTable* kernels) {
-    const PixelPlane& mp = m.motion_store;
+    const MotionPlane& mp = m.motion_store;
     std::fill(mp.block(), mp.block() + mp.block_samples(), -7);
     const RowParams params{m.th0_now, m.th1_now, m.th2_now, m.max_value};
     std::vector<int32_t> result;
@@ -116,13 +116,15 @@ static std::vector<int32_t> run_pass(DeinterlacerModel& m, bool inter, const Ker
             const PixelPlane &cur = m.field_store[0][p], &oth = m.field_store[1][p];
             const bool reuse = (m.ycbcr422 || m.ycbcr444) && p > 0;
             std::vector<int32_t> out(static_cast<size_t>(m.active_width), -1);
-            const int32_t *u = cur.row(j - 1), *c = cur.row(j), *d = cur.row(j + 1);
+            std::vector<Sample> row(static_cast<size_t>(m.active_width), 0xFFFF);
+            const Sample *u = cur.row(j - 1), *c = cur.row(j), *d = cur.row(j + 1);
             if (kernels && inter)
                 (reuse ? kernels->inter_row_reusing : kernels->inter_row_measuring)(
-                    u, c, d, oth.row(j - 1), oth.row(j), oth.row(j + 1), mp.row(j), out.data(),
+                    u, c, d, oth.row(j - 1), oth.row(j), oth.row(j + 1), mp.row(j), row.data(),
                     m.active_width, params);
             if (kernels && !inter)
-                kernels->intra_row(u, c, d, out.data(), m.active_width, m.max_value);
+                kernels->intra_row(u, c, d, row.data(), m.active_width, m.max_value);
+            if (kernels) out.assign(row.begin(), row.end());
             for (int32_t k = 0; !kernels && k < m.active_width; ++k)
                 out[static_cast<size_t>(k)] = inter ? inter_reference(cur, oth, j, k, mp.row(j) + k, reuse, params)
                                : intra_reference(cur, j, k, m.max_value);
@@ -168,8 +170,8 @@ TEST(KernelVariants, MatchPerSampleReference) {
                     for (int32_t p = 0; p < m.num_plane; ++p) {
                         const PixelPlane &cur = m.field_store[0][p], &oth = m.field_store[1][p];
                         for (size_t i = 0; i < cur.block_samples(); ++i) {
-                            const int32_t s = cur.block()[i] = sample(pattern);
-                            oth.block()[i] = rng() % 3 ? s : sample(4);
+                            const auto s = cur.block()[i] = static_cast<Sample>(sample(pattern));
+                            oth.block()[i] = rng() % 3 ? s : static_cast<Sample>(sample(4));
                         }
                     }
                     EXPECT_EQ(run_pass(m, false, &table), run_pass(m, false, nullptr));
