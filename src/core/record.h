@@ -159,6 +159,13 @@ struct DeinterlacerModel {
     int32_t max_value = 255;
     int32_t min_value = 0;
 
+    // The largest sample the field planes may hold: max_value, except that a
+    // headerless YUV input stores its bytes (up to 255) whatever dwidth is.
+    int32_t largest_sample() const {
+        const bool bytes = run.source == StimulusSource::yuv && !yuv_form.y4m;
+        return bytes && max_value < 255 ? 255 : max_value;
+    }
+
     // The member initialisers above are the defaults; this puts every field
     // back to them (and releases the buffers).
     DeinterlacerModel& init_defaults() { return *this = DeinterlacerModel{}; }

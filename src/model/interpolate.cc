@@ -25,7 +25,7 @@ void DeinterlacerModel::interpolate_plane(int32_t buffer, int32_t plane, int32_t
     const int32_t keep = kept_parity(method, parity);
     const int32_t last_row = frmh[frame_slot(frame)];
     const int32_t width = active_width;
-    const RowParams params{th0_now, th1_now, th2_now, max_value};
+    const RowParams params{th0_now, th1_now, th2_now, max_value, largest_sample()};
     const KernelTable& k = kernels();
 
     const auto copy_row = [&](int32_t i, Sample* row) {
@@ -53,7 +53,7 @@ void DeinterlacerModel::interpolate_plane(int32_t buffer, int32_t plane, int32_t
     case RowKernel::intra: {
         const IntraRowKernel intra = k.intra_row;
         each_row([&](int32_t i, Sample* row) {
-            intra(current.row(i - 1), current.row(i), current.row(i + 1), row, width, max_value);
+            intra(current.row(i - 1), current.row(i), current.row(i + 1), row, width, params);
         });
         break;
     }

@@ -13,9 +13,9 @@
 namespace veldax {
 
 // Rows above, own and below of the current field (up, mid, down) at column
-// 0; `width` results into out.
+// 0; `width` results into out.  The thresholds of params are not read.
 using IntraRowKernel = void (*)(const Sample* up, const Sample* mid, const Sample* down,
-                                Sample* out, int32_t width, int32_t max_value);
+                                Sample* out, int32_t width, const RowParams& params);
 
 // The current field's three rows, the other field's three rows, the motion
 // row (written when measuring, read when reusing) and out.
