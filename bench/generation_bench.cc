@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/record.h"
+#include "store/frame_layout.h"
 
 namespace {
 

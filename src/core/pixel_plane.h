@@ -85,6 +85,29 @@ private:
 using PixelPlane = Plane<Sample>;
 using MotionPlane = Plane<MotionValue>;
 
+// Scratch memory a stage asks for once a field: it grows to the largest size
+// asked for and is kept, so its pages are obtained (and cleared by the
+// system) once a run, not once a field.  Its contents are undefined: every
+// user writes what it reads.
+template <class Value>
+class KeptBuffer {
+public:
+    // n values; null when they cannot be had (or n is 0 and nothing is held).
+    Value* get(size_t n) {
+        if (n > size_) {
+            block_.reset();
+            size_ = 0;
+            if (n <= SIZE_MAX / sizeof(Value)) block_.reset(static_cast<Value*>(std::malloc(n * sizeof(Value))));
+            if (block_) size_ = n;
+        }
+        return block_.get();
+    }
+
+private:
+    std::unique_ptr<Value, FreeBlock> block_;
+    size_t size_ = 0;
+};
+
 // [buffers][planes] planes of one shape, owned together.
 class PlaneSet {
 public:

@@ -155,6 +155,10 @@ struct DeinterlacerModel {
     PlaneSet field_store;     // frame_height x frame_width with the pads around
     PlaneSet frame_store;     // active_height x active_width
     MotionPlane motion_store;  // one plane, active_height x active_width
+    // Words of a plane on their way to a data file, and bytes of a YUV
+    // frame; kept from field to field.
+    KeptBuffer<uint16_t> word_scratch;
+    KeptBuffer<unsigned char> byte_scratch;
 
     int32_t max_value = 255;
     int32_t min_value = 0;

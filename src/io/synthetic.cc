@@ -51,13 +51,14 @@ Status DeinterlacerModel::fill_synthetic_field(FILE* stimulus, PixelPlane* plane
     // 2. The frame's own top-left part, plane by plane, as the layout packs it.
     const FrameLayout layout = this->layout();
     const FrameSize size = layout.frame_size(frame);
-    Scratch<uint16_t> words(static_cast<size_t>(int64_t{size.width} * size.height));
-    if (!words.ok()) return Status::output_write_failed;
+    const size_t area = static_cast<size_t>(int64_t{size.width} * size.height);
+    uint16_t* words = word_scratch.get(area);
+    if (area && !words) return Status::output_write_failed;
 
     for (int32_t p = 0; p < num_plane; ++p) {
         const PlaneSpan span = layout.stimulus_plane(p, frame);
         const PixelPlane& plane = planes[p];
-        if (!write_plane_span(stimulus, plane, span, ChromaColumns::all, words.get()))
+        if (!write_plane_span(stimulus, plane, span, ChromaColumns::all, words))
             return Status::output_write_failed;
         if (!add_sample_count(total_input, span.counted, "TOTAL_INPUT"))
             return Status::output_write_failed;

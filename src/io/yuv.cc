@@ -118,21 +118,21 @@ YuvFrame DeinterlacerModel::read_yuv_frame(FILE* input, FILE* stimulus, PixelPla
     const size_t area = static_cast<size_t>(w) * static_cast<size_t>(h);
     // One read for a whole 4:2:2 frame, one per plane otherwise.
     const size_t frame_bytes = ycbcr422 ? 2 * area : area;
-    Scratch<unsigned char> frame(frame_bytes);
-    if (!frame.ok() || (ycbcr422 && num_plane < 3)) return YuvFrame::write_failed;
+    unsigned char* const frame_start = byte_scratch.get(frame_bytes);
+    if ((frame_bytes && !frame_start) || (ycbcr422 && num_plane < 3)) return YuvFrame::write_failed;
     auto short_read = [&] {
         return std::ferror(input) ? YuvFrame::read_failed : YuvFrame::end_of_input;
     };
 
-    if (ycbcr422 && read_sequence(yuv_form, input, frame.get(), frame_bytes) != frame_bytes)
+    if (ycbcr422 && read_sequence(yuv_form, input, frame_start, frame_bytes) != frame_bytes)
         return short_read();
-    const unsigned char* at = frame.get();
+    const unsigned char* at = frame_start;
     for (int32_t p = 0; p < layout.yuv_planes(); ++p) {
         const PlaneSpan span = layout.yuv_plane(p);
         const size_t n = static_cast<size_t>(span.words);
         if (!ycbcr422) {
-            at = frame.get();
-            if (read_sequence(yuv_form, input, frame.get(), n) != n) return short_read();
+            at = frame_start;
+            if (read_sequence(yuv_form, input, frame_start, n) != n) return short_read();
         }
         for (int32_t j = 0; j < h; ++j) {
             Sample* dst = planes[p].row(j);
@@ -176,17 +176,17 @@ Status DeinterlacerModel::write_golden_yuv(FILE* golden_yuv, int32_t buffer) {
         return Status::ok;
     }
     const size_t area = static_cast<size_t>(active_width) * static_cast<size_t>(active_height);
-    Scratch<unsigned char> bytes(area);
-    if (!bytes.ok() || (ycbcr422 && num_plane < 3)) return Status::output_write_failed;
+    unsigned char* bytes = byte_scratch.get(area);
+    if ((area && !bytes) || (ycbcr422 && num_plane < 3)) return Status::output_write_failed;
     const PixelPlane* golden = frame_store[buffer];
 
     // Low byte of every sample; 4:2:2 chroma planes at half width, from the
     // even columns (with an odd width some positions get no sample and stay 0).
     for (int32_t p = 0; p < layout.yuv_planes(); ++p) {
         const PlaneSpan span = layout.yuv_plane(p);
-        gather_span(golden[p].row(0), golden[p].stride, span, ChromaColumns::even, bytes.get(),
+        gather_span(golden[p].row(0), golden[p].stride, span, ChromaColumns::even, bytes,
                     low_byte);
-        if (!write_raw_bytes(golden_yuv, bytes.get(), static_cast<size_t>(span.words)))
+        if (!write_raw_bytes(golden_yuv, bytes, static_cast<size_t>(span.words)))
             return Status::output_write_failed;
     }
     return Status::ok;
