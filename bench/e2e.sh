@@ -6,6 +6,9 @@
 # Usage: bench/e2e.sh [VELDAX_GEN] [RUNS]
 #   VELDAX_GEN  the program (default build/veldax-gen), RUNS >= 5 (default 5)
 #   E2E_DIR     work folder (default: a fresh one under /tmp, removed at the end)
+#   VELDAX_BENCH  the Google Benchmark program (default: veldax_bench beside
+#               VELDAX_GEN, if there): its 1080p plane rows are run too and
+#               each kernel is printed as a multiple of a memcpy of the plane
 #
 # Makes 20 frames of 1920x1080 yuv422p with ffmpeg, then alternates RUNS times:
 #   gen_y      veldax-gen bench/e2e_inter_422_1080.kvf -y seq.yuv
@@ -76,8 +79,9 @@ max_of() { printf '%s\n' "$@" | sort -g | tail -1; }
 
 bytes_written=$(cat "${outputs[@]/#/$work/gen_y/}" | wc -c)
 # Field buffers (2 buffers x 3 planes, one row above and below, two columns
-# each side), golden frames (2 x 3) and one motion plane, 4 bytes a sample.
-buffer_bytes=$(( (2*3*(H+2)*(W+4) + 2*3*H*W + H*W) * 4 ))
+# each side) and golden frames (2 x 3) of 16-bit samples, and one motion
+# plane of 32-bit values.
+buffer_bytes=$(( (2*3*(H+2)*(W+4) + 2*3*H*W) * 2 + H*W*4 ))
 m_y=$(echo "${times[gen_y]}" | median)
 m_yadif=$(echo "${times[yadif]}" | median)
 m_floor=$(echo "${times[floor]}" | median)
@@ -88,7 +92,7 @@ yadif_bytes=$(stat -c %s "$work/yadif/out.yuv")
 
 for n in gen_y yadif floor gen_g10; do echo "runs $n: wall ${times[$n]}| cpu ${cpu[$n]}"; done
 echo "bytes: gen_y writes $bytes_written, yadif $yadif_bytes; buffers need $buffer_bytes"
-echo "peak RSS KiB: gen_y $peak_y, gen_g10 $peak_g"
+echo "peak RSS KiB: gen_y $peak_y, gen_g10 $peak_g (peak_rss_mb gen_y=$(( peak_y / 1024 )))"
 c_y=$(echo "${cpu[gen_y]}" | median)
 c_yadif=$(echo "${cpu[yadif]}" | median)
 c_floor=$(echo "${cpu[floor]}" | median)
@@ -99,3 +103,19 @@ awk -v y="$c_y" -v d="$c_yadif" -v f="$c_floor" \
 echo "median_s gen_y=$m_y yadif=$m_yadif write_floor=$m_floor gen_g10=$m_g"
 awk -v y="$m_y" -v d="$m_yadif" -v f="$m_floor" -v r="$peak_y" -v b="$buffer_bytes" \
     'BEGIN{printf "ratio_vs_yadif=%.2f ratio_vs_write_floor=%.2f peak_rss_ratio=%.2f\n", y/d, y/f, r*1024/b}'
+
+# The kernels per 1080p plane against a memcpy of the same samples (Google
+# Benchmark CPU times, the kernel variant the program would pick: the last
+# one listed).
+bench=${VELDAX_BENCH:-$(dirname "$gen")/bench/veldax_bench}
+if [[ -x $bench ]]; then
+    "$bench" --benchmark_filter='^plane/' --benchmark_repetitions=3 \
+        --benchmark_report_aggregates_only=true --benchmark_format=csv 2>/dev/null |
+        awk -F, '/_median"?,/ { n=$1; gsub(/"/, "", n); sub(/_median$/, "", n); t[n]=$4; order[++k]=n }
+            END {
+                m = t["plane/memcpy"]
+                for (i = 1; i <= k; ++i) printf "%s cpu_ns=%.0f x_memcpy=%.2f\n", order[i], t[order[i]], t[order[i]] / m
+            }'
+else
+    echo "no benchmark program at $bench (build with -DVELDAX_BENCH=ON)"
+fi

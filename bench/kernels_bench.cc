@@ -44,21 +44,21 @@ struct BenchModel {
                 for (int32_t y = 0; y < m.frame_height; ++y)
                     for (int32_t x = 0; x < m.frame_width; ++x) {
                         state = state * 214013u + 2531011u;
-                        plane.row(y)[x] = static_cast<int32_t>((state >> 16) & 0xFF);
+                        plane.row(y)[x] = static_cast<Sample>((state >> 16) & 0xFF);
                     }
                 m.fill_borders(m.field_store[b], 0);
             }
     }
     const PixelPlane& cur(int32_t p = 0) const { return m.field_store[0][p]; }
     const PixelPlane& prev(int32_t p = 0) const { return m.field_store[1][p]; }
-    RowParams params() const { return {m.th0_now, m.th1_now, m.th2_now, m.max_value}; }
+    RowParams params() const { return {m.th0_now, m.th1_now, m.th2_now, m.max_value, m.max_value}; }
 };
 
 // Times `row`, which fills out[0..kWidth), once per iteration.
 template <class Row>
 void run_rows(benchmark::State& state, const BenchModel& bm, Row row) {
     if (!bm.ok) return state.SkipWithError("allocation failed");
-    std::vector<int32_t> out(kWidth);
+    std::vector<Sample> out(kWidth);
     for (auto _ : state) {
         row(out.data());
         benchmark::DoNotOptimize(out.data());
@@ -69,16 +69,16 @@ void run_rows(benchmark::State& state, const BenchModel& bm, Row row) {
 
 void memcpy_row(benchmark::State& state) {
     BenchModel bm;
-    run_rows(state, bm, [&](int32_t* out) {
-        std::memcpy(out, bm.cur().row(kRow), sizeof(int32_t) * kWidth);
+    run_rows(state, bm, [&](Sample* out) {
+        std::memcpy(out, bm.cur().row(kRow), sizeof(Sample) * kWidth);
     });
 }
 
 void intra_row(benchmark::State& state, const KernelTable* k) {
     BenchModel bm;
     const PixelPlane& c = bm.cur();
-    run_rows(state, bm, [&](int32_t* out) {
-        k->intra_row(c.row(kRow - 1), c.row(kRow), c.row(kRow + 1), out, kWidth, bm.m.max_value);
+    run_rows(state, bm, [&](Sample* out) {
+        k->intra_row(c.row(kRow - 1), c.row(kRow), c.row(kRow + 1), out, kWidth, bm.params());
     });
 }
 
@@ -87,13 +87,13 @@ void inter_row(benchmark::State& state, const KernelTable* k, bool reuse) {
     const int32_t plane = reuse ? 1 : 0;
     const PixelPlane &c = bm.cur(plane), &o = bm.prev(plane);
     const InterRowKernel kernel = reuse ? k->inter_row_reusing : k->inter_row_measuring;
-    std::vector<int32_t> first(kWidth);
+    std::vector<Sample> first(kWidth);
     int32_t* motion = bm.ok ? bm.m.motion_store.row(kRow) : nullptr;
     if (bm.ok && reuse)  // plane 0 leaves its motion for the reusing planes
         k->inter_row_measuring(bm.cur().row(kRow - 1), bm.cur().row(kRow), bm.cur().row(kRow + 1),
                                bm.prev().row(kRow - 1), bm.prev().row(kRow),
                                bm.prev().row(kRow + 1), motion, first.data(), kWidth, bm.params());
-    run_rows(state, bm, [&](int32_t* out) {
+    run_rows(state, bm, [&](Sample* out) {
         kernel(c.row(kRow - 1), c.row(kRow), c.row(kRow + 1), o.row(kRow - 1), o.row(kRow),
                o.row(kRow + 1), motion, out, kWidth, bm.params());
     });
@@ -101,19 +101,20 @@ void inter_row(benchmark::State& state, const KernelTable* k, bool reuse) {
 
 void intra_reference_row(benchmark::State& state) {
     BenchModel bm;
-    run_rows(state, bm, [&](int32_t* out) {
+    run_rows(state, bm, [&](Sample* out) {
         for (int32_t j = 0; j < kWidth; ++j)
-            out[j] = veldax_test::intra_reference(bm.cur(), kRow, j, bm.m.max_value);
+            out[j] = static_cast<Sample>(
+                veldax_test::intra_reference(bm.cur(), kRow, j, bm.m.max_value));
     });
 }
 
 void inter_reference_row(benchmark::State& state) {
     BenchModel bm;
-    run_rows(state, bm, [&](int32_t* out) {
+    run_rows(state, bm, [&](Sample* out) {
         int32_t* motion = bm.m.motion_store.row(kRow);
         for (int32_t j = 0; j < kWidth; ++j)
-            out[j] = veldax_test::inter_reference(bm.cur(), bm.prev(), kRow, j, motion + j, false,
-                                                  bm.params());
+            out[j] = static_cast<Sample>(veldax_test::inter_reference(
+                bm.cur(), bm.prev(), kRow, j, motion + j, false, bm.params()));
     });
 }
 
@@ -131,7 +132,8 @@ void run_plane(benchmark::State& state, const BenchModel& bm, Row row) {
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * kPlaneWidth * kPlaneHeight);
-    state.SetBytesProcessed(state.iterations() * kPlaneWidth * kPlaneHeight * 4);
+    state.SetBytesProcessed(state.iterations() * kPlaneWidth * kPlaneHeight *
+                           int64_t{sizeof(Sample)});
 }
 
 const BenchModel& plane_model() {
@@ -141,15 +143,15 @@ const BenchModel& plane_model() {
 
 void memcpy_plane(benchmark::State& state) {
     const BenchModel& bm = plane_model();
-    run_plane(state, bm, [&](int32_t j, int32_t* out) {
-        std::memcpy(out, bm.cur().row(j), sizeof(int32_t) * kPlaneWidth);
+    run_plane(state, bm, [&](int32_t j, Sample* out) {
+        std::memcpy(out, bm.cur().row(j), sizeof(Sample) * kPlaneWidth);
     });
 }
 
 void bob_plane(benchmark::State& state, const KernelTable* k) {
     const BenchModel& bm = plane_model();
     const PixelPlane& c = bm.cur();
-    run_plane(state, bm, [&](int32_t j, int32_t* out) {
+    run_plane(state, bm, [&](int32_t j, Sample* out) {
         k->bob_row(c.row(j - 1), c.row(j + 1), out, kPlaneWidth);
     });
 }
@@ -157,8 +159,8 @@ void bob_plane(benchmark::State& state, const KernelTable* k) {
 void intra_plane(benchmark::State& state, const KernelTable* k) {
     const BenchModel& bm = plane_model();
     const PixelPlane& c = bm.cur();
-    run_plane(state, bm, [&](int32_t j, int32_t* out) {
-        k->intra_row(c.row(j - 1), c.row(j), c.row(j + 1), out, kPlaneWidth, bm.m.max_value);
+    run_plane(state, bm, [&](int32_t j, Sample* out) {
+        k->intra_row(c.row(j - 1), c.row(j), c.row(j + 1), out, kPlaneWidth, bm.params());
     });
 }
 
@@ -166,7 +168,7 @@ void inter_plane(benchmark::State& state, const KernelTable* k, bool reuse) {
     const BenchModel& bm = plane_model();
     const PixelPlane &c = bm.cur(reuse ? 1 : 0), &o = bm.prev(reuse ? 1 : 0);
     const InterRowKernel kernel = reuse ? k->inter_row_reusing : k->inter_row_measuring;
-    run_plane(state, bm, [&](int32_t j, int32_t* out) {
+    run_plane(state, bm, [&](int32_t j, Sample* out) {
         kernel(c.row(j - 1), c.row(j), c.row(j + 1), o.row(j - 1), o.row(j), o.row(j + 1),
                bm.m.motion_store.row(j), out, kPlaneWidth, bm.params());
     });

@@ -30,35 +30,21 @@ void advise_large_pages(void* block, size_t bytes) {
 
 }  // namespace
 
-uint64_t plane_bytes(int32_t rows, int32_t columns, const PlaneBorders& around) {
+uint64_t plane_bytes(int32_t rows, int32_t columns, const PlaneBorders& around,
+                     size_t value_bytes) {
     if (rows <= 0 || columns <= 0) return 0;
     const uint64_t h = uint64_t(rows) + uint64_t(around.top) + uint64_t(around.bottom);
     const uint64_t w = uint64_t(columns) + uint64_t(around.left) + uint64_t(around.right);
-    return h * w * sizeof(int32_t);
+    return h * w * value_bytes;
 }
 
-size_t PixelPlane::block_samples() const {
-    return block_ ? static_cast<size_t>(height + borders.top + borders.bottom) *
-                        static_cast<size_t>(stride)
-                  : 0;
-}
-
-bool PixelPlane::allocate(int32_t rows, int32_t columns, const PlaneBorders& around) {
-    block_.reset();
-    origin_ = nullptr;
-    const uint64_t bytes = plane_bytes(rows, columns, around);
-    if (bytes == 0 || bytes > SIZE_MAX) return false;
+void* zeroed_block(uint64_t bytes) {
+    if (bytes == 0 || bytes > SIZE_MAX) return nullptr;
     // calloc: zeroed, and the pages are the system's zero pages until the
     // run first writes them.
-    block_.reset(static_cast<int32_t*>(std::calloc(static_cast<size_t>(bytes), 1)));
-    if (!block_) return false;
-    advise_large_pages(block_.get(), static_cast<size_t>(bytes));
-    height = rows;
-    width = columns;
-    borders = around;
-    stride = ptrdiff_t{around.left} + columns + around.right;
-    origin_ = block_.get() + ptrdiff_t{around.top} * stride + around.left;
-    return true;
+    void* block = std::calloc(static_cast<size_t>(bytes), 1);
+    if (block) advise_large_pages(block, static_cast<size_t>(bytes));
+    return block;
 }
 
 bool PlaneSet::allocate(int32_t buffers, int32_t planes, int32_t rows, int32_t columns,

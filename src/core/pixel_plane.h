@@ -1,8 +1,13 @@
-// Pixel planes and the buffer sets that own them.  A plane is one zeroed
-// block of signed 32-bit samples with a row stride; rows and border samples
-// are reached by pointer arithmetic from the origin, sample (0, 0) of the
-// stored area, so border rows are rows -1, height and border columns are
-// negative columns or columns at and past the width.
+// Pixel planes and the buffer sets that own them.  A plane is one block of
+// samples with a row stride; rows and border samples are reached by pointer
+// arithmetic from the origin, sample (0, 0) of the stored area, so border
+// rows are rows -1, height and border columns are negative columns or
+// columns at and past the width.
+//
+// Samples are 16 bits: dwidth is 1..16, and every reader stores, and every
+// kernel gives, a value in 0..max_value.  The motion plane holds 32-bit
+// values, since a 3 x 3 sum of absolute differences reaches 9 * 65535 and the
+// thresholds it is compared with take any int32 value.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +16,11 @@
 #include <memory>
 
 namespace veldax {
+
+// One sample of a field, frame or stimulus plane.
+using Sample = uint16_t;
+// One motion value (model/kernels.h, window_sad).
+using MotionValue = int32_t;
 
 struct FreeBlock {
     void operator()(void* p) const { std::free(p); }
@@ -24,25 +34,78 @@ struct PlaneBorders {
     int32_t right = 0;
 };
 
-struct PixelPlane {
+// Bytes a plane of rows x columns values of `value_bytes` each with these
+// borders takes; 0 when a size is not positive.
+uint64_t plane_bytes(int32_t rows, int32_t columns, const PlaneBorders& around,
+                     size_t value_bytes = sizeof(Sample));
+
+// A zeroed block of `bytes` (large pages asked for), or null.
+void* zeroed_block(uint64_t bytes);
+
+template <class Value>
+struct Plane {
     int32_t height = 0;  // stored rows, borders not included
     int32_t width = 0;   // stored columns, borders not included
     PlaneBorders borders;
-    ptrdiff_t stride = 0;  // samples from one row to the next
+    ptrdiff_t stride = 0;  // values from one row to the next
 
-    // Zeroed block of (top + height + bottom) x stride samples; false when
-    // the size is not positive or the memory cannot be had.
-    bool allocate(int32_t rows, int32_t columns, const PlaneBorders& around);
+    // Zeroed block of (top + height + bottom) x stride values; false when
+    // the size is not positive or the memory cannot be had.  The block is
+    // obtained once and kept: later fields write over it.
+    bool allocate(int32_t rows, int32_t columns, const PlaneBorders& around) {
+        block_.reset();
+        origin_ = nullptr;
+        block_.reset(static_cast<Value*>(
+            zeroed_block(plane_bytes(rows, columns, around, sizeof(Value)))));
+        if (!block_) return false;
+        height = rows;
+        width = columns;
+        borders = around;
+        stride = ptrdiff_t{around.left} + columns + around.right;
+        origin_ = block_.get() + ptrdiff_t{around.top} * stride + around.left;
+        return true;
+    }
 
     // Row j of the stored area; j = -borders.top .. height + borders.bottom - 1.
-    int32_t* row(int32_t j) const { return origin_ + j * stride; }
+    Value* row(int32_t j) const { return origin_ + j * stride; }
     // The whole block, border rows and columns included, row by row.
-    int32_t* block() const { return block_.get(); }
-    size_t block_samples() const;
+    Value* block() const { return block_.get(); }
+    size_t block_samples() const {
+        return block_ ? static_cast<size_t>(height + borders.top + borders.bottom) *
+                            static_cast<size_t>(stride)
+                      : 0;
+    }
 
 private:
-    std::unique_ptr<int32_t, FreeBlock> block_;
-    int32_t* origin_ = nullptr;
+    std::unique_ptr<Value, FreeBlock> block_;
+    Value* origin_ = nullptr;
+};
+
+// Field, frame and stimulus planes; the motion plane.
+using PixelPlane = Plane<Sample>;
+using MotionPlane = Plane<MotionValue>;
+
+// Scratch memory a stage asks for once a field: it grows to the largest size
+// asked for and is kept, so its pages are obtained (and cleared by the
+// system) once a run, not once a field.  Its contents are undefined: every
+// user writes what it reads.
+template <class Value>
+class KeptBuffer {
+public:
+    // n values; null when they cannot be had (or n is 0 and nothing is held).
+    Value* get(size_t n) {
+        if (n > size_) {
+            block_.reset();
+            size_ = 0;
+            if (n <= SIZE_MAX / sizeof(Value)) block_.reset(static_cast<Value*>(std::malloc(n * sizeof(Value))));
+            if (block_) size_ = n;
+        }
+        return block_.get();
+    }
+
+private:
+    std::unique_ptr<Value, FreeBlock> block_;
+    size_t size_ = 0;
 };
 
 // [buffers][planes] planes of one shape, owned together.
@@ -59,9 +122,5 @@ private:
     std::unique_ptr<PixelPlane[]> planes_;
     int32_t per_buffer_ = 0;
 };
-
-// Bytes a plane of rows x columns samples with these borders takes; 0 when
-// a size is not positive.
-uint64_t plane_bytes(int32_t rows, int32_t columns, const PlaneBorders& around);
 
 }  // namespace veldax

@@ -7,6 +7,8 @@
 #include <memory>
 #include <new>
 
+#include "core/pixel_plane.h"
+
 namespace veldax {
 
 inline constexpr uint32_t kRandomMultiplier = 214013u;
@@ -51,8 +53,11 @@ inline constexpr int32_t kRandomLanes = 8;
 
 // Fills scale[0 .. kRandomDraws) with random_sample_value of every draw, so
 // that a sample is one lookup.
-inline void build_random_scale(int32_t* scale, int32_t max_value, int32_t min_value) {
-    for (int32_t d = 0; d < kRandomDraws; ++d) scale[d] = random_sample_value(d, max_value, min_value);
+// Value is the sample type (16 bits for max_value up to 65535).
+template <class Value>
+void build_random_scale(Value* scale, int32_t max_value, int32_t min_value) {
+    for (int32_t d = 0; d < kRandomDraws; ++d)
+        scale[d] = static_cast<Value>(random_sample_value(d, max_value, min_value));
 }
 
 // The scale table of a run, built on first use and kept while the sample
@@ -60,9 +65,9 @@ inline void build_random_scale(int32_t* scale, int32_t max_value, int32_t min_va
 class RandomScale {
 public:
     // The table for this range; null when its memory cannot be had.
-    const int32_t* table(int32_t max_value, int32_t min_value) {
+    const Sample* table(int32_t max_value, int32_t min_value) {
         if (!values_) {
-            values_.reset(new (std::nothrow) int32_t[kRandomDraws]);
+            values_.reset(new (std::nothrow) Sample[kRandomDraws]);
             if (!values_) return nullptr;
             built_ = false;
         }
@@ -76,7 +81,7 @@ public:
     }
 
 private:
-    std::unique_ptr<int32_t[]> values_;
+    std::unique_ptr<Sample[]> values_;
     int32_t max_value_ = 0;
     int32_t min_value_ = 0;
     bool built_ = false;
@@ -85,7 +90,8 @@ private:
 // Writes n samples scale[draw] into out, from the next n draws of state, and
 // leaves state where n calls of next_random_draw would.  The lanes step
 // kRandomLanes draws at a time, so the draws do not wait on each other.
-inline void fill_random_samples(uint32_t& state, const int32_t* scale, int32_t* out, int32_t n) {
+template <class Value>
+void fill_random_samples(uint32_t& state, const Value* scale, Value* out, int32_t n) {
     constexpr RandomJump jump = random_jump(kRandomLanes);
     int32_t k = 0;
     if (n >= kRandomLanes) {

@@ -154,10 +154,21 @@ struct DeinterlacerModel {
     // ---- pixel buffers: [buffer_count][num_plane] planes ----
     PlaneSet field_store;     // frame_height x frame_width with the pads around
     PlaneSet frame_store;     // active_height x active_width
-    PixelPlane motion_store;  // one plane, active_height x active_width
+    MotionPlane motion_store;  // one plane, active_height x active_width
+    // Words of a plane on their way to a data file, and bytes of a YUV
+    // frame; kept from field to field.
+    KeptBuffer<uint16_t> word_scratch;
+    KeptBuffer<unsigned char> byte_scratch;
 
     int32_t max_value = 255;
     int32_t min_value = 0;
+
+    // The largest sample the field planes may hold: max_value, except that a
+    // headerless YUV input stores its bytes (up to 255) whatever dwidth is.
+    int32_t largest_sample() const {
+        const bool bytes = run.source == StimulusSource::yuv && !yuv_form.y4m;
+        return bytes && max_value < 255 ? 255 : max_value;
+    }
 
     // The member initialisers above are the defaults; this puts every field
     // back to them (and releases the buffers).

@@ -279,13 +279,13 @@ Status DeinterlacerModel::read_bmp_stimulus(FILE* in, FILE* stimulus, PixelPlane
         const int64_t y = h.height > 0 ? rows - 1 - i : i;
         if (y >= frame_height) continue;
         for (int64_t c = 0; c < used_planes; ++c) {
-            int32_t* dst = planes[c].row(static_cast<int32_t>(y));
+            Sample* dst = planes[c].row(static_cast<int32_t>(y));
             const unsigned char* src = row.get() + c;
             for (int64_t x = 0; x < used_width; ++x) {
                 int32_t v = src[x * bytes_per_pixel];
                 if (v > max_value) v = max_value;
                 if (v < min_value) v = min_value;
-                dst[x] = v;
+                dst[x] = static_cast<Sample>(v);
             }
         }
     }
@@ -343,11 +343,11 @@ Status DeinterlacerModel::write_golden_bmp(int32_t buffer) {
             for (int64_t x = 0; x < active_width; ++x) row[static_cast<size_t>(x * bytes_per_pixel + c)] = 255;
         const int32_t y = active_height - 1 - r;
         for (int64_t c = 0; c < used_planes; ++c) {
-            const int32_t* src = golden[c].row(y);
+            const Sample* src = golden[c].row(y);
             unsigned char* dst = row.get() + c;
             for (int64_t x = 0; x < active_width; ++x) {
-                const int32_t v = src[x];
-                dst[x * bytes_per_pixel] = static_cast<unsigned char>(v > 255 ? 255 : (v < 0 ? 0 : v));
+                const Sample v = src[x];
+                dst[x * bytes_per_pixel] = static_cast<unsigned char>(v > 255 ? 255 : v);
             }
         }
         ok = write_raw_bytes(out, row.get(), static_cast<size_t>(stride));

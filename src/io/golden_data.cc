@@ -3,22 +3,22 @@
 #include "core/record.h"
 #include "store/frame_layout.h"
 #include "io/sample_count.h"
-#include "io/word_stream.h"
+#include "io/plane_words.h"
 
 namespace veldax {
 
 Status DeinterlacerModel::write_golden_frame(FILE* golden, int32_t buffer, int32_t frame) {
     const FrameLayout layout = this->layout();
     const FrameSize size = layout.frame_size(frame);
-    Scratch<uint16_t> words(static_cast<size_t>(int64_t{size.width} * size.height));
-    if (!words.ok()) return Status::output_write_failed;
+    const size_t area = static_cast<size_t>(int64_t{size.width} * size.height);
+    uint16_t* words = word_scratch.get(area);
+    if (area && !words) return Status::output_write_failed;
 
     const PixelPlane* planes = frame_store[buffer];
     for (int32_t p = 0; p < layout.golden_planes(); ++p) {
         const PlaneSpan span = layout.golden_plane(p, frame);
         const PixelPlane& plane = planes[p];
-        gather_span(plane.row(0), plane.stride, span, ChromaColumns::even, words.get(), file_word);
-        if (!write_words_in_file_order(golden, words.get(), static_cast<size_t>(span.words)))
+        if (!write_plane_span(golden, plane, span, ChromaColumns::even, words))
             return Status::output_write_failed;
     }
     if (!add_sample_count(total_output, layout.golden_counted(frame), "TOTAL_OUTPUT"))

@@ -4,7 +4,7 @@
 #include "store/frame_layout.h"
 #include "core/random_source.h"
 #include "io/sample_count.h"
-#include "io/word_stream.h"
+#include "io/plane_words.h"
 
 namespace veldax {
 
@@ -12,14 +12,14 @@ namespace {
 
 // Ramp samples of field i, plane p, row j, columns 0..n-1: the sum
 // i + p + j + k modulo max_value (0 .. max_value - 1; never max_value itself).
-void ramp_row(int32_t i, int32_t p, int32_t j, int32_t max_value, int32_t* out, int32_t n) {
+void ramp_row(int32_t i, int32_t p, int32_t j, int32_t max_value, Sample* out, int32_t n) {
     if (max_value <= 0) {
         for (int32_t k = 0; k < n; ++k) out[k] = 0;
         return;
     }
     int32_t v = static_cast<int32_t>((int64_t{i} + p + j) % max_value);
     for (int32_t k = 0; k < n; ++k) {
-        out[k] = v;
+        out[k] = static_cast<Sample>(v);
         v = v + 1 == max_value ? 0 : v + 1;
     }
 }
@@ -30,7 +30,7 @@ Status DeinterlacerModel::fill_synthetic_field(FILE* stimulus, PixelPlane* plane
     // 1. The whole configured field area, whatever the frame's own size; one
     //    draw per sample in plane, row, column order, scaled by one lookup.
     const bool ramp = run.source == StimulusSource::ramp;
-    const int32_t* scale = ramp ? nullptr : random_scale.table(max_value, min_value);
+    const Sample* scale = ramp ? nullptr : random_scale.table(max_value, min_value);
     if (!ramp && !scale) return Status::output_write_failed;
     //    In 4:2:2 chroma each odd column then repeats the even column to its
     //    left.
@@ -38,7 +38,7 @@ Status DeinterlacerModel::fill_synthetic_field(FILE* stimulus, PixelPlane* plane
     for (int32_t p = 0; p < num_plane; ++p) {
         const bool repeat_pairs = ycbcr422 && num_plane >= 3 && (p == 1 || p == 2);
         for (int32_t j = 0; j < frame_height; ++j) {
-            int32_t* row = planes[p].row(j);
+            Sample* row = planes[p].row(j);
             if (ramp)
                 ramp_row(frame, p, j, max_value, row, w);
             else
@@ -51,15 +51,15 @@ Status DeinterlacerModel::fill_synthetic_field(FILE* stimulus, PixelPlane* plane
     // 2. The frame's own top-left part, plane by plane, as the layout packs it.
     const FrameLayout layout = this->layout();
     const FrameSize size = layout.frame_size(frame);
-    Scratch<uint16_t> words(static_cast<size_t>(int64_t{size.width} * size.height));
-    if (!words.ok()) return Status::output_write_failed;
+    const size_t area = static_cast<size_t>(int64_t{size.width} * size.height);
+    uint16_t* words = word_scratch.get(area);
+    if (area && !words) return Status::output_write_failed;
 
     for (int32_t p = 0; p < num_plane; ++p) {
         const PlaneSpan span = layout.stimulus_plane(p, frame);
         const PixelPlane& plane = planes[p];
-        gather_span(plane.row(0), plane.stride, span, ChromaColumns::all, words.get(), file_word);
-        const size_t n = static_cast<size_t>(span.words);
-        if (!write_words_in_file_order(stimulus, words.get(), n)) return Status::output_write_failed;
+        if (!write_plane_span(stimulus, plane, span, ChromaColumns::all, words))
+            return Status::output_write_failed;
         if (!add_sample_count(total_input, span.counted, "TOTAL_INPUT"))
             return Status::output_write_failed;
     }

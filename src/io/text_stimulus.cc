@@ -154,7 +154,8 @@ Status DeinterlacerModel::read_text_stimulus(FILE* in, FILE* stimulus, PixelPlan
         const int64_t rest = m % area;
         const int64_t j = rest / frame_width;
         const int64_t k = rest % frame_width;
-        planes[p].row(static_cast<int32_t>(j))[k] = value;
+        // 0..max_value: a 16-bit sample.
+        planes[p].row(static_cast<int32_t>(j))[k] = static_cast<Sample>(value);
         ++m;
     }
     if (result != Status::ok || total_input >= total) return result;

@@ -18,14 +18,24 @@ inline uint16_t file_word(int32_t sample) {
     return static_cast<uint16_t>((w >> 8) | (w << 8));
 }
 
+// A 16-bit sample as the data files store it.
+inline uint16_t file_word(uint16_t sample) {
+    if constexpr (std::endian::native == std::endian::little) return sample;
+    return static_cast<uint16_t>((sample >> 8) | (sample << 8));
+}
+
 // Appends n words already in file order (see file_word), as they stand in
 // memory; false when the stream did not take them all.
 [[nodiscard]] bool write_words_in_file_order(FILE* out, const uint16_t* words, size_t n);
 
-// Appends n samples (32-bit samples or bytes), each converted to its file
-// word a block at a time; false when the stream did not take them all.
-template <class Sample>
-[[nodiscard]] bool write_samples_as_words(FILE* out, const Sample* samples, size_t n) {
+// Appends n samples (16-bit samples or bytes), each converted to its file
+// word a block at a time; false when the stream did not take them all.  16-bit
+// samples on a little-endian host are their own file words and are written
+// as they stand.
+template <class Value>
+[[nodiscard]] bool write_samples_as_words(FILE* out, const Value* samples, size_t n) {
+    if constexpr (sizeof(Value) == sizeof(uint16_t) && std::endian::native == std::endian::little)
+        return write_words_in_file_order(out, reinterpret_cast<const uint16_t*>(samples), n);
     uint16_t block[32768];
     const size_t per_block = sizeof(block) / sizeof(block[0]);
     while (n > 0) {

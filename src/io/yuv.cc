@@ -17,8 +17,8 @@ namespace veldax {
 
 namespace {
 
-unsigned char low_byte(int32_t v) { return static_cast<unsigned char>(v & 0xFF); }
-int32_t same(int32_t v) { return v; }
+unsigned char low_byte(Sample v) { return static_cast<unsigned char>(v & 0xFF); }
+Sample same(Sample v) { return v; }
 
 // fread of a headerless input: the bytes read to look for a Y4M signature
 // come first.
@@ -29,9 +29,9 @@ size_t read_sequence(YuvForm& form, FILE* in, unsigned char* to, size_t n) {
 }
 
 // Sample i of a Y4M plane of 1- or 2-byte samples.
-int32_t y4m_sample(const unsigned char* plane, size_t i, int32_t bytes) {
+Sample y4m_sample(const unsigned char* plane, size_t i, int32_t bytes) {
     if (bytes == 1) return plane[i];
-    return plane[2 * i] | plane[2 * i + 1] << 8;
+    return static_cast<Sample>(plane[2 * i] | plane[2 * i + 1] << 8);
 }
 
 }  // namespace
@@ -58,7 +58,7 @@ YuvFrame DeinterlacerModel::read_y4m_frame(FILE* input, FILE* stimulus, PixelPla
 
     const size_t frame_bytes = static_cast<size_t>(layout.yuv_frame_bytes());
     Scratch<unsigned char> frame(frame_bytes);
-    Scratch<int32_t> samples(static_cast<size_t>(frame_width) * static_cast<size_t>(frame_height));
+    Scratch<Sample> samples(static_cast<size_t>(frame_width) * static_cast<size_t>(frame_height));
     if (!frame.ok() || !samples.ok()) return YuvFrame::write_failed;
     if (std::fread(frame.get(), 1, frame_bytes, input) != frame_bytes)
         return std::ferror(input) ? YuvFrame::read_failed : YuvFrame::end_of_input;
@@ -89,15 +89,15 @@ YuvFrame DeinterlacerModel::read_y4m_frame(FILE* input, FILE* stimulus, PixelPla
         const size_t n = static_cast<size_t>(span.words);
         for (size_t i = 0; i < n; ++i) samples[i] = y4m_sample(at, i, bytes);
         for (int32_t j = 0; j < span.height; ++j) {
-            int32_t* dst = planes[p].row(j);
-            const int32_t* src = samples.get() + static_cast<size_t>(j) * size_t(span.width);
+            Sample* dst = planes[p].row(j);
+            const Sample* src = samples.get() + static_cast<size_t>(j) * size_t(span.width);
             if (span.halved) {
                 // Sample m of a chroma row is columns 2m and 2m + 1; an odd
                 // width's last column has its own.
                 for (int32_t m = 0; m < w / 2; ++m) dst[2 * m] = dst[2 * m + 1] = src[m];
                 if (w % 2 != 0) dst[w - 1] = src[w / 2];
             } else {
-                std::memcpy(dst, src, sizeof(int32_t) * static_cast<size_t>(span.width));
+                std::memcpy(dst, src, sizeof(Sample) * static_cast<size_t>(span.width));
             }
         }
         if (!write_samples_as_words(stimulus, samples.get(), n) ||
@@ -118,24 +118,24 @@ YuvFrame DeinterlacerModel::read_yuv_frame(FILE* input, FILE* stimulus, PixelPla
     const size_t area = static_cast<size_t>(w) * static_cast<size_t>(h);
     // One read for a whole 4:2:2 frame, one per plane otherwise.
     const size_t frame_bytes = ycbcr422 ? 2 * area : area;
-    Scratch<unsigned char> frame(frame_bytes);
-    if (!frame.ok() || (ycbcr422 && num_plane < 3)) return YuvFrame::write_failed;
+    unsigned char* const frame_start = byte_scratch.get(frame_bytes);
+    if ((frame_bytes && !frame_start) || (ycbcr422 && num_plane < 3)) return YuvFrame::write_failed;
     auto short_read = [&] {
         return std::ferror(input) ? YuvFrame::read_failed : YuvFrame::end_of_input;
     };
 
-    if (ycbcr422 && read_sequence(yuv_form, input, frame.get(), frame_bytes) != frame_bytes)
+    if (ycbcr422 && read_sequence(yuv_form, input, frame_start, frame_bytes) != frame_bytes)
         return short_read();
-    const unsigned char* at = frame.get();
+    const unsigned char* at = frame_start;
     for (int32_t p = 0; p < layout.yuv_planes(); ++p) {
         const PlaneSpan span = layout.yuv_plane(p);
         const size_t n = static_cast<size_t>(span.words);
         if (!ycbcr422) {
-            at = frame.get();
-            if (read_sequence(yuv_form, input, frame.get(), n) != n) return short_read();
+            at = frame_start;
+            if (read_sequence(yuv_form, input, frame_start, n) != n) return short_read();
         }
         for (int32_t j = 0; j < h; ++j) {
-            int32_t* dst = planes[p].row(j);
+            Sample* dst = planes[p].row(j);
             // With an odd w*h the last Cb index reaches the first Cr byte and
             // the last Cr index the frame's last byte; both stay inside the
             // 2*w*h bytes read.
@@ -163,7 +163,7 @@ Status DeinterlacerModel::write_golden_yuv(FILE* golden_yuv, int32_t buffer) {
         // Samples as they are (not clipped to the input's depth), one
         // little-endian word each; chroma from the even columns.
         const size_t area = static_cast<size_t>(frame_width) * static_cast<size_t>(frame_height);
-        Scratch<int32_t> samples(area);
+        Scratch<Sample> samples(area);
         if (!samples.ok()) return Status::output_write_failed;
         const PixelPlane* golden = frame_store[buffer];
         for (int32_t p = 0; p < layout.yuv_planes(); ++p) {
@@ -176,17 +176,17 @@ Status DeinterlacerModel::write_golden_yuv(FILE* golden_yuv, int32_t buffer) {
         return Status::ok;
     }
     const size_t area = static_cast<size_t>(active_width) * static_cast<size_t>(active_height);
-    Scratch<unsigned char> bytes(area);
-    if (!bytes.ok() || (ycbcr422 && num_plane < 3)) return Status::output_write_failed;
+    unsigned char* bytes = byte_scratch.get(area);
+    if ((area && !bytes) || (ycbcr422 && num_plane < 3)) return Status::output_write_failed;
     const PixelPlane* golden = frame_store[buffer];
 
     // Low byte of every sample; 4:2:2 chroma planes at half width, from the
     // even columns (with an odd width some positions get no sample and stay 0).
     for (int32_t p = 0; p < layout.yuv_planes(); ++p) {
         const PlaneSpan span = layout.yuv_plane(p);
-        gather_span(golden[p].row(0), golden[p].stride, span, ChromaColumns::even, bytes.get(),
+        gather_span(golden[p].row(0), golden[p].stride, span, ChromaColumns::even, bytes,
                     low_byte);
-        if (!write_raw_bytes(golden_yuv, bytes.get(), static_cast<size_t>(span.words)))
+        if (!write_raw_bytes(golden_yuv, bytes, static_cast<size_t>(span.words)))
             return Status::output_write_failed;
     }
     return Status::ok;

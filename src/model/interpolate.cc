@@ -25,11 +25,11 @@ void DeinterlacerModel::interpolate_plane(int32_t buffer, int32_t plane, int32_t
     const int32_t keep = kept_parity(method, parity);
     const int32_t last_row = frmh[frame_slot(frame)];
     const int32_t width = active_width;
-    const RowParams params{th0_now, th1_now, th2_now, max_value};
+    const RowParams params{th0_now, th1_now, th2_now, max_value, largest_sample()};
     const KernelTable& k = kernels();
 
-    const auto copy_row = [&](int32_t i, int32_t* row) {
-        std::memcpy(row, current.row(i), sizeof(int32_t) * static_cast<size_t>(width));
+    const auto copy_row = [&](int32_t i, Sample* row) {
+        std::memcpy(row, current.row(i), sizeof(Sample) * static_cast<size_t>(width));
     };
     // Copies the kept rows and hands every other row i to rebuild(i, out row).
     const auto each_row = [&](auto rebuild) {
@@ -47,13 +47,13 @@ void DeinterlacerModel::interpolate_plane(int32_t buffer, int32_t plane, int32_t
         break;
     case RowKernel::bob: {
         const BobRowKernel bob = k.bob_row;
-        each_row([&](int32_t i, int32_t* row) { bob(current.row(i - 1), current.row(i + 1), row, width); });
+        each_row([&](int32_t i, Sample* row) { bob(current.row(i - 1), current.row(i + 1), row, width); });
         break;
     }
     case RowKernel::intra: {
         const IntraRowKernel intra = k.intra_row;
-        each_row([&](int32_t i, int32_t* row) {
-            intra(current.row(i - 1), current.row(i), current.row(i + 1), row, width, max_value);
+        each_row([&](int32_t i, Sample* row) {
+            intra(current.row(i - 1), current.row(i), current.row(i + 1), row, width, params);
         });
         break;
     }
@@ -61,7 +61,7 @@ void DeinterlacerModel::interpolate_plane(int32_t buffer, int32_t plane, int32_t
         // Later planes of 4:2:2 and 4:4:4 data take the motion of plane 0.
         const bool reuse_motion = (ycbcr422 != 0 || ycbcr444 != 0) && plane > 0;
         const InterRowKernel inter = reuse_motion ? k.inter_row_reusing : k.inter_row_measuring;
-        each_row([&](int32_t i, int32_t* row) {
+        each_row([&](int32_t i, Sample* row) {
             inter(current.row(i - 1), current.row(i), current.row(i + 1), other.row(i - 1),
                   other.row(i), other.row(i + 1), motion_store.row(i), row, width, params);
         });

@@ -7,24 +7,25 @@
 
 #include <cstdint>
 
+#include "core/pixel_plane.h"
 #include "model/methods.h"
 
 namespace veldax {
 
 // Rows above, own and below of the current field (up, mid, down) at column
-// 0; `width` results into out.
-using IntraRowKernel = void (*)(const int32_t* up, const int32_t* mid, const int32_t* down,
-                                int32_t* out, int32_t width, int32_t max_value);
+// 0; `width` results into out.  The thresholds of params are not read.
+using IntraRowKernel = void (*)(const Sample* up, const Sample* mid, const Sample* down,
+                                Sample* out, int32_t width, const RowParams& params);
 
 // The current field's three rows, the other field's three rows, the motion
 // row (written when measuring, read when reusing) and out.
-using InterRowKernel = void (*)(const int32_t* up, const int32_t* mid, const int32_t* down,
-                                const int32_t* prev_up, const int32_t* prev_mid,
-                                const int32_t* prev_down, int32_t* motion, int32_t* out,
+using InterRowKernel = void (*)(const Sample* up, const Sample* mid, const Sample* down,
+                                const Sample* prev_up, const Sample* prev_mid,
+                                const Sample* prev_down, MotionValue* motion, Sample* out,
                                 int32_t width, const RowParams& params);
 
 // Mean of the rows above and below with a half rounded up (bob).
-using BobRowKernel = void (*)(const int32_t* up, const int32_t* down, int32_t* out, int32_t width);
+using BobRowKernel = void (*)(const Sample* up, const Sample* down, Sample* out, int32_t width);
 
 // Filled by name (designated initialisers) in row_kernel_table() of
 // model/kernel_rows.inc, the one place that lists the kernels of a variant.

@@ -14,6 +14,10 @@
 // keeps every difference (at most 2^27), every sum of them (nine at most, the
 // SAD) and every band limit inside int32.  The model feeds samples of
 // 0..65535 only.
+//
+// The window functions take the rows as pointers to any integer sample type
+// (the model's 16-bit samples, or int32 in the tests); every sample is
+// widened to int32 before the arithmetic, so the results do not depend on it.
 #pragma once
 
 #include <cstdint>
@@ -84,7 +88,8 @@ static inline int32_t band_clamp(int32_t centre, int32_t spread, int32_t value,
 // the cheapest direction gives the mean.  Comparisons are strict: the
 // vertical mean wins every tie, and the falling diagonal (upper left to lower
 // right) wins a tie with the rising one.
-static inline int32_t directional_average(const int32_t* up, const int32_t* down) {
+template <class S>
+static inline int32_t directional_average(const S* up, const S* down) {
     const int32_t vertical =
         abs_diff(up[-1], down[-1]) + abs_diff(up[0], down[0]) + abs_diff(up[1], down[1]);
     const int32_t falling =
@@ -104,8 +109,9 @@ static inline int32_t directional_average(const int32_t* up, const int32_t* down
 // sample whose half-width is the stronger of the centre and the side edge
 // strengths (the side one a truncated half sum), then the median of that,
 // the vertical median and the X-shaped median.
-static inline int32_t intra_filter(const int32_t* up, const int32_t* mid, const int32_t* down,
-                                   int32_t v, int32_t max_value) {
+template <class S>
+static inline int32_t intra_filter(const S* up, const S* mid, const S* down, int32_t v,
+                                   int32_t max_value) {
     const int32_t centre_edge = abs_diff(rounded_mean(up[0], down[0]), mid[0]);
     const int32_t side_edge = (abs_diff(rounded_mean(up[-1], down[-1]), mid[-1]) +
                                abs_diff(rounded_mean(up[1], down[1]), mid[1])) /
@@ -121,9 +127,9 @@ static inline int32_t intra_filter(const int32_t* up, const int32_t* mid, const 
 // Sum of absolute differences between two 3 x 3 windows, each given by the
 // centres of its three rows (columns -1..+1 read).  Never negative within the
 // documented range; samples of 0..65535 give at most 9 * 65535.
-static inline int32_t window_sad(const int32_t* cur_up, const int32_t* cur_mid,
-                                 const int32_t* cur_down, const int32_t* oth_up,
-                                 const int32_t* oth_mid, const int32_t* oth_down) {
+template <class S>
+static inline int32_t window_sad(const S* cur_up, const S* cur_mid, const S* cur_down,
+                                 const S* oth_up, const S* oth_mid, const S* oth_down) {
     const int32_t left = abs_diff(cur_up[-1], oth_up[-1]) + abs_diff(cur_mid[-1], oth_mid[-1]) +
                          abs_diff(cur_down[-1], oth_down[-1]);
     const int32_t centre = abs_diff(cur_up[0], oth_up[0]) + abs_diff(cur_mid[0], oth_mid[0]) +

@@ -10,12 +10,17 @@
 
 namespace veldax {
 
-// Thresholds in force and the sample ceiling.
+// Thresholds in force, the sample ceiling and the largest sample the planes
+// may hold.
 struct RowParams {
     int32_t th0;
     int32_t th1;
     int32_t th2;
     int32_t max_value;
+    // No sample of the field planes lies above this: max_value, or 255 for a
+    // headerless YUV input of fewer bits (its bytes are stored as they are).
+    // The vector kernels keep their sums in 16 bits when it is small enough.
+    int32_t largest_sample;
 };
 
 // The kernel that rebuilds a method's rows: a copy of the row itself, or

@@ -21,17 +21,22 @@ BufferBytes buffer_bytes(const DeinterlacerModel& m) {
     if (m.buffer_count <= 0 || m.num_plane <= 0) return b;
     const PlaneBorders field_pads{m.pad_top, m.pad_bottom, m.pad_left, m.pad_right};
     const uint64_t sets = static_cast<uint64_t>(m.buffer_count) * static_cast<uint64_t>(m.num_plane);
+    // 16-bit samples in the field and frame planes, 32-bit motion values.
     const uint64_t frame_plane = plane_bytes(m.active_height, m.active_width, PlaneBorders{});
+    const uint64_t motion_plane =
+        plane_bytes(m.active_height, m.active_width, PlaneBorders{}, sizeof(MotionValue));
     b.field = sets * plane_bytes(m.frame_height, m.frame_width, field_pads);
-    b.golden = sets * frame_plane + frame_plane;
+    b.golden = sets * frame_plane + motion_plane;
     if (m.run.generates()) {
-        // One scratch block at a time, freed before the next: the 16-bit
-        // words of a frame (synthetic fields, golden frames), which is also
-        // the most a YUV frame, a golden.yuv plane or a BMP row (checked
-        // with the picture's header) takes.
+        // The 16-bit words of a frame on their way to a data file, kept from
+        // field to field (also the most a BMP row takes: checked with the
+        // picture's header).  A sequence also holds the bytes of a frame
+        // (kept) and, for a Y4M clip, a frame of up to three 16-bit planes
+        // and its samples while it is read: 8 bytes a pixel at most.
         const uint64_t area = static_cast<uint64_t>(m.frame_width > 0 ? m.frame_width : 0) *
                               static_cast<uint64_t>(m.frame_height > 0 ? m.frame_height : 0);
         b.scratch = 2 * area;
+        if (m.run.source == StimulusSource::yuv) b.scratch += 8 * area;
         if (m.run.source == StimulusSource::random)
             b.scratch += uint64_t{kRandomDraws} * sizeof(int32_t);
     }
@@ -70,7 +75,7 @@ void DeinterlacerModel::fill_borders(PixelPlane* planes, int32_t frame) {
     const FrameSize size = layout().frame_size(frame);
     const int32_t w = size.width;
     const int32_t h = size.height;
-    const size_t row_bytes = sizeof(int32_t) * static_cast<size_t>(pad_left + w + pad_right);
+    const size_t row_bytes = sizeof(Sample) * static_cast<size_t>(pad_left + w + pad_right);
     for (int32_t p = 0; p < num_plane; ++p) {
         const PixelPlane& plane = planes[p];
         // Vertical borders: mirror about the edge row, which is not repeated.
@@ -80,7 +85,7 @@ void DeinterlacerModel::fill_borders(PixelPlane* planes, int32_t frame) {
             std::memcpy(plane.row(h - 1 + k) - pad_left, plane.row(h - 1 - k) - pad_left, row_bytes);
         // Horizontal borders: replicate the edge column, border rows included.
         for (int32_t r = -pad_top; r < h + pad_bottom; ++r) {
-            int32_t* row = plane.row(r);
+            Sample* row = plane.row(r);
             for (int32_t k = 1; k <= pad_left; ++k) row[-k] = row[0];
             for (int32_t k = 0; k < pad_right; ++k) row[w + k] = row[w - 1];
         }

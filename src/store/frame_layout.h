@@ -28,15 +28,15 @@ enum class ChromaColumns { all, even };
 // Packs the w x h chroma plane whose row j is origin + j*stride into
 // chroma_words(w, h) entries of out, each convert(sample); entries that no
 // column reaches are 0.
-template <class Out, class Convert>
-void pack_chroma(const int32_t* origin, ptrdiff_t stride, int32_t w, int32_t h,
+template <class In, class Out, class Convert>
+void pack_chroma(const In* origin, ptrdiff_t stride, int32_t w, int32_t h,
                  ChromaColumns columns, Out* out, Convert convert) {
     // Only an odd width leaves words that no column reaches.
     if (w % 2 != 0)
         for (int64_t i = 0, n = chroma_words(w, h); i < n; ++i) out[i] = Out{};
     const int32_t step = columns == ChromaColumns::even ? 2 : 1;
     for (int32_t j = 0; j < h; ++j) {
-        const int32_t* row = origin + j * stride;
+        const In* row = origin + j * stride;
         Out* at = out + chroma_word(w, j, 0);
         // Every column in order: the odd column of each pair replaces the
         // even one, and an odd width's last column has no partner.
@@ -66,8 +66,8 @@ struct PlaneSpan {
 // The span.words entries of a plane in file order, each convert(sample),
 // from the plane whose row j is origin + j*stride: row after row of the
 // stored area, or packed with the given chroma columns.
-template <class Out, class Convert>
-void gather_span(const int32_t* origin, ptrdiff_t stride, const PlaneSpan& span,
+template <class In, class Out, class Convert>
+void gather_span(const In* origin, ptrdiff_t stride, const PlaneSpan& span,
                  ChromaColumns columns, Out* out, Convert convert) {
     if (span.packed) {
         pack_chroma(origin, stride, span.width, span.height, columns, out, convert);
@@ -77,13 +77,13 @@ void gather_span(const int32_t* origin, ptrdiff_t stride, const PlaneSpan& span,
     const int32_t step = span.halved ? 2 : 1;
     if (step == 2) {
         for (int32_t j = 0; j < span.height; ++j, out += span.width) {
-            const int32_t* row = origin + j * stride;
+            const In* row = origin + j * stride;
             for (int32_t k = 0; k < span.width; ++k) out[k] = convert(row[2 * k]);
         }
         return;
     }
     for (int32_t j = 0; j < span.height; ++j, out += span.width) {
-        const int32_t* row = origin + j * stride;
+        const In* row = origin + j * stride;
         for (int32_t k = 0; k < span.width; ++k) out[k] = convert(row[k]);
     }
 }

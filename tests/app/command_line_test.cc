@@ -53,21 +53,20 @@ const std::string nokvf = "KVF file nope.kvf does not exist\n",
                   nofile = "The stimulus file should be added\n",
                   three = "Golden memory allocate error\n";
 
-// Beyond physical memory (if under 30 GB) a request is refused up front: field buffers take 80
-// bytes a row for 2 planes 1 x mem/60, 16 a sample for 2 planes sqrt(mem/28) square at 1 bit,
-// golden frames 20 more.  From 30 GB on, the square's 2*side^2 = mem/14 no longer fits in 32 bits,
-// so the size check would refuse it before the memory check is reached.
-std::string tall(double mem) {
-    return "num_plane=2\nframe_width=1\nburst_count=1\nburst_length=2\nframe_height=" +
-           std::to_string(std::lround(mem / 60));
+// Beyond physical memory (if under 30 GB) a request is refused up front.  A frame 1 sample wide
+// of 4 planes at 1 bit: its field buffers take 80 bytes a row (2 buffers, 4 planes, 5 columns with
+// the borders, 2 bytes a sample), its golden frames 16 more and the motion plane 4 (32-bit
+// values).  mem/60 rows: the field buffers alone do not fit; mem/90 rows: they fit (0.89 of it),
+// the golden frames do not (1.11).  The memory depth, 4 bytes a row, stays in 32 bits under 30 GB.
+std::string one_column(double rows) {
+    return "num_plane=4\ndwidth=1\nframe_width=1\nburst_count=1\nburst_length=2\nframe_height=" +
+           std::to_string(std::lround(rows));
 }
-std::string square(double mem) {
-    const std::string side = std::to_string(std::lround(std::sqrt(mem / 28)));
-    return "num_plane=2\ndwidth=1\nframe_width=" + side + "\nframe_height=" + side;
-}
+std::string tall(double mem) { return one_column(mem / 60); }
+std::string slim(double mem) { return one_column(mem / 90); }
 
-// Under 220 MB, 8000^2 field buffers (512 MB) fail; 4000^2 ones (128 MB) fit but their golden
-// frames do not.
+// Under 220 MB, 8000^2 field buffers (256 MB at 16 bits a sample) fail; 5000^2 ones (100 MB) fit
+// but their golden frames (100 MB) and motion plane (100 MB) do not.
 const DriverRow kDriverRows[] = {
     {"no_arguments", {}, 1, "At least the argument of KVF should be added\n"},
     {"kvf_missing", {"nope.kvf"}, 1, nokvf},
@@ -105,11 +104,12 @@ const DriverRow kDriverRows[] = {
         v),
     {"memory_field_buffers_under_220MB", v, 2, two, "frame_width=8000\nframe_height=8000\n",
      220000},
-    {"memory_golden_frames_under_220MB", v, 3, three, "frame_width=4000\nframe_height=4000\n",
+    {"memory_golden_frames_under_220MB", v, 3, three, "frame_width=5000\nframe_height=5000\n",
      220000},
-    // Buffers that fit (313 MB) with no room for a frame of 16-bit words (32 MB) beside them.
+    // Buffers that fit (192 MB: 16-bit field and frame planes, 32-bit motion) with no room
+    // for a frame of 16-bit words (32 MB) beside them.
     {"memory_scratch_beyond_the_buffers", {"cfg.kvf", "-d"}, 3, three,
-     "frame_width=4000\nframe_height=4000\ndmethod=inter\n", 330000},
+     "frame_width=4000\nframe_height=4000\ndmethod=inter\n", 210000},
     // Counters past 31 bits are known before the first field: 1024 x 1024 samples a field,
     // 4:2:2 twice that, field conversion 2 frames a field and one more.
     {"total_input_past_31_bits", {"cfg.kvf", "-d", "2049"}, 1,
@@ -128,7 +128,7 @@ const DriverRow kDriverRows[] = {
     example("example_ntsc_inter_422_10bit", "ntsc_inter_422_10bit.kvf"),
     example("example_hd_intra_422_8bit", "hd_intra_422_8bit.kvf"),
     {"memory_field_buffers_beyond_physical", v, 2, two, "", 0, tall},
-    {"memory_golden_frames_beyond_physical", v, 3, three, "", 0, square},
+    {"memory_golden_frames_beyond_physical", v, 3, three, "", 0, slim},
 };
 
 class Driver : public testing::TestWithParam<DriverRow> {};

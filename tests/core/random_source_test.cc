@@ -27,7 +27,7 @@ TEST(RandomSource, FirstDrawsAndScaling) {
 }
 
 TEST(RandomScale, EveryDrawEveryWidth) {
-    std::vector<int32_t> scale(kRandomDraws);
+    std::vector<Sample> scale(kRandomDraws);
     for (int32_t dwidth = 1; dwidth <= 16; ++dwidth) {
         const int32_t max_value = (1 << dwidth) - 1;
         build_random_scale(scale.data(), max_value, 0);
@@ -53,9 +53,9 @@ TEST(RandomJump, EqualsEightStepsForEveryState) {
 // serial ones, written out here, for every seed (--seed) tried, the largest
 // included.  The scale is the identity, so a sample shows its draw.
 TEST(RandomFill, SameSequenceAsSerialDraws) {
-    std::vector<int32_t> identity(kRandomDraws);
-    for (int32_t d = 0; d < kRandomDraws; ++d) identity[static_cast<size_t>(d)] = d;
-    std::vector<int32_t> row(2000);
+    std::vector<Sample> identity(kRandomDraws);
+    for (int32_t d = 0; d < kRandomDraws; ++d) identity[static_cast<size_t>(d)] = static_cast<Sample>(d);
+    std::vector<Sample> row(2000);
     for (const uint32_t seed : {1u, 2u, 977u, 2147483647u}) {
         uint32_t fast = seed;
         uint32_t serial = seed;
@@ -75,9 +75,9 @@ TEST(RandomFill, SameSequenceAsSerialDraws) {
 }
 
 TEST(RandomFill, FirstDrawsFromStateOne) {
-    std::vector<int32_t> identity(kRandomDraws);
-    for (int32_t d = 0; d < kRandomDraws; ++d) identity[static_cast<size_t>(d)] = d;
-    int32_t row[9];
+    std::vector<Sample> identity(kRandomDraws);
+    for (int32_t d = 0; d < kRandomDraws; ++d) identity[static_cast<size_t>(d)] = static_cast<Sample>(d);
+    Sample row[9];
     uint32_t state = 1;
     fill_random_samples(state, identity.data(), row, 9);
     EXPECT_EQ(row[0], 41);

@@ -96,7 +96,7 @@ TEST(WorkedWindows, IntraAndInter) {
         DeinterlacerModel& m = tm.m;
         for (int i = 0; i < 6; ++i) tm.set_row(i / 3, 0, i % 3, t.w[static_cast<size_t>(i)]);
         int32_t motion = -1;
-        const RowParams params{t.th0, t.th1, t.th2, 255};
+        const RowParams params{t.th0, t.th1, t.th2, 255, 255};
         EXPECT_EQ(
             inter_reference(m.field_store[0][0], m.field_store[1][0], 1, 2, &motion, false, params),
             t.expected);
@@ -105,24 +105,27 @@ TEST(WorkedWindows, IntraAndInter) {
 }
 
 // Outputs of every row of every plane, by the row kernels of `kernels` or (null) by the
-// per-sample reference, then the motion plane.
-static std::vector<int32_t> run_pass(DeinterlacerModel& m, bool inter, const KernelTable* kernels) {
-    const PixelPlane& mp = m.motion_store;
+// per-sample reference, then the motion plane; no sample lies above `largest`.
+static std::vector<int32_t> run_pass(DeinterlacerModel& m, bool inter, const KernelTable* kernels,
+                                     int32_t largest) {
+    const MotionPlane& mp = m.motion_store;
     std::fill(mp.block(), mp.block() + mp.block_samples(), -7);
-    const RowParams params{m.th0_now, m.th1_now, m.th2_now, m.max_value};
+    const RowParams params{m.th0_now, m.th1_now, m.th2_now, m.max_value, largest};
     std::vector<int32_t> result;
     for (int32_t p = 0; p < m.num_plane; ++p)
         for (int32_t j = 0; j < m.active_height; ++j) {
             const PixelPlane &cur = m.field_store[0][p], &oth = m.field_store[1][p];
             const bool reuse = (m.ycbcr422 || m.ycbcr444) && p > 0;
             std::vector<int32_t> out(static_cast<size_t>(m.active_width), -1);
-            const int32_t *u = cur.row(j - 1), *c = cur.row(j), *d = cur.row(j + 1);
+            std::vector<Sample> row(static_cast<size_t>(m.active_width), 0xFFFF);
+            const Sample *u = cur.row(j - 1), *c = cur.row(j), *d = cur.row(j + 1);
             if (kernels && inter)
                 (reuse ? kernels->inter_row_reusing : kernels->inter_row_measuring)(
-                    u, c, d, oth.row(j - 1), oth.row(j), oth.row(j + 1), mp.row(j), out.data(),
+                    u, c, d, oth.row(j - 1), oth.row(j), oth.row(j + 1), mp.row(j), row.data(),
                     m.active_width, params);
             if (kernels && !inter)
-                kernels->intra_row(u, c, d, out.data(), m.active_width, m.max_value);
+                kernels->intra_row(u, c, d, row.data(), m.active_width, params);
+            if (kernels) out.assign(row.begin(), row.end());
             for (int32_t k = 0; !kernels && k < m.active_width; ++k)
                 out[static_cast<size_t>(k)] = inter ? inter_reference(cur, oth, j, k, mp.row(j) + k, reuse, params)
                                : intra_reference(cur, j, k, m.max_value);
@@ -133,9 +136,11 @@ static std::vector<int32_t> run_pass(DeinterlacerModel& m, bool inter, const Ker
 }
 
 // Every kernel variant this processor runs (the plain one always) against the per-sample
-// reference.  Widths 1, 5, 17; sample widths 1, 8, 16; modes 1 plane, 3, 3 of 4:2:2, 3 of
-// 4:4:4; current planes (borders too) of 0, max, max - 1, a mix of those, or random; the
-// other buffer mostly copies the current one.
+// reference.  Widths 1, 5, 17, 40, 67 (no vector, one or two vectors of 16 or 32 lanes and
+// a tail); every sample width 1..16; modes 1 plane, 3, 3 of 4:2:2, 3 of 4:4:4; current
+// planes (borders too) of 0, max, max - 1, a mix of those, random, or random bytes (above
+// max below 8 bits, as a headerless YUV input stores them); the other buffer mostly copies
+// the current one; thresholds negative, 0 and up to four times max (beyond 16 bits at 16).
 TEST(KernelVariants, MatchPerSampleReference) {
     int32_t count = 0;
     const KernelVariant* variants = kernel_variants(&count);
@@ -150,32 +155,34 @@ TEST(KernelVariants, MatchPerSampleReference) {
         std::printf("kernel variant %s: checked\n", table.name);
         SCOPED_TRACE(table.name);
         std::mt19937 rng(4321);
-        for (int32_t width : {1, 5, 17})
-            for (int32_t dwidth : {1, 8, 16})
-                for (int n = 0; n < 20; ++n) {
-                    const int mode = n / 5, pattern = n % 5;
+        for (int32_t width : {1, 5, 17, 40, 67})
+            for (int32_t dwidth = 1; dwidth <= 16; ++dwidth)
+                for (int n = 0; n < 24; ++n) {
+                    const int mode = n / 6, pattern = n % 6;
                     SCOPED_TRACE(testing::Message() << width << " " << dwidth << " " << n);
                     TestModel tm(width, 4, mode ? 3 : 1, dwidth);
                     tm.m.ycbcr422 = mode == 2, tm.m.ycbcr444 = mode == 3;
                     ASSERT_TRUE(tm.ready());
                     DeinterlacerModel& m = tm.m;
                     const int32_t mx = m.max_value, pick[] = {0, mx, mx - 1};
+                    const int32_t largest = pattern == 5 ? std::max(mx, 255) : mx;
                     auto sample = [&](int k) {
                         return k < 3    ? pick[k]
                                : k == 3 ? pick[rng() % 3]
-                                        : int32_t(rng() % (static_cast<uint32_t>(mx) + 1u));
+                                        : int32_t(rng() % (static_cast<uint32_t>(k == 5 ? largest : mx) + 1u));
                     };
                     for (int32_t p = 0; p < m.num_plane; ++p) {
                         const PixelPlane &cur = m.field_store[0][p], &oth = m.field_store[1][p];
                         for (size_t i = 0; i < cur.block_samples(); ++i) {
-                            const int32_t s = cur.block()[i] = sample(pattern);
-                            oth.block()[i] = rng() % 3 ? s : sample(4);
+                            const auto s = cur.block()[i] = static_cast<Sample>(sample(pattern));
+                            oth.block()[i] = rng() % 3 ? s : static_cast<Sample>(sample(4));
                         }
                     }
-                    EXPECT_EQ(run_pass(m, false, &table), run_pass(m, false, nullptr));
-                    for (int32_t th1 : {0, mx, 2 * mx, 4 * mx}) {  // the last above th2
+                    EXPECT_EQ(run_pass(m, false, &table, largest), run_pass(m, false, nullptr, largest));
+                    for (int32_t th1 : {-5, 0, mx, 2 * mx, 4 * mx}) {  // the last above th2
                         m.th0_now = th1 / 2, m.th1_now = th1, m.th2_now = 3 * mx;
-                        ASSERT_EQ(run_pass(m, true, &table), run_pass(m, true, nullptr)) << th1;
+                        ASSERT_EQ(run_pass(m, true, &table, largest), run_pass(m, true, nullptr, largest))
+                            << th1;
                     }
                 }
     }

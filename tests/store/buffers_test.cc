@@ -36,7 +36,7 @@ TEST(Buffers, BorderFill) {
     u.m.frmh[1] = 1;
     ASSERT_TRUE(u.ready());
     for (int r = 0; r < 8; ++r)
-        for (int c = 0; c < 12; ++c) u.m.field_store[0][0].block()[r * 12 + c] = 's' + r;
+        for (int c = 0; c < 12; ++c) u.m.field_store[0][0].block()[r * 12 + c] = static_cast<Sample>('s' + r);
     u.set_row(0, 0, 0, {'a', 'b', 'c'});
     u.set_row(0, 0, 1, {'d', 'e', 'f'});
     u.m.fill_borders(u.m.field_store[0], 1);

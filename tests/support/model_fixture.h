@@ -40,12 +40,22 @@ struct TestModel {
         m.derive_configuration();
         return m.allocate_buffers() == Status::ok;
     }
+    // A stored 16-bit sample, read and written as an int32 value (a test
+    // writes only values of 0..65535).
+    struct SampleRef {
+        Sample& s;
+        operator int32_t() const { return s; }
+        SampleRef& operator=(int32_t v) {
+            s = static_cast<Sample>(v);
+            return *this;
+        }
+    };
     // Field sample of buffer b, plane p at field row j, column k.
-    int32_t& field(int32_t b, int32_t p, int32_t j, int32_t k) {
-        return m.field_store[b][p].row(j)[k];
+    SampleRef field(int32_t b, int32_t p, int32_t j, int32_t k) {
+        return {m.field_store[b][p].row(j)[k]};
     }
-    int32_t& golden(int32_t b, int32_t p, int32_t y, int32_t x) {
-        return m.frame_store[b][p].row(y)[x];
+    SampleRef golden(int32_t b, int32_t p, int32_t y, int32_t x) {
+        return {m.frame_store[b][p].row(y)[x]};
     }
     void set_row(int32_t b, int32_t p, int32_t j, const std::vector<int32_t>& values) {
         for (size_t k = 0; k < values.size(); ++k)

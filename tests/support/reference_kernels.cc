@@ -6,22 +6,40 @@ namespace veldax_test {
 
 using namespace veldax;
 
+namespace {
+
+// The 5 x 3 window of (j, k) in a plane, each sample widened to int32 before
+// any arithmetic: the reference works on int32 values whatever the plane's
+// sample type.  row(r) points at the centre column of row j - 1 + r.
+struct Window32 {
+    int32_t v[3][5];
+    Window32(const PixelPlane& plane, int32_t j, int32_t k) {
+        for (int32_t r = 0; r < 3; ++r)
+            for (int32_t x = -2; x <= 2; ++x) v[r][x + 2] = plane.row(j - 1 + r)[k + x];
+    }
+    const int32_t* row(int32_t r) const { return v[r] + 2; }
+};
+
+}  // namespace
+
 int32_t intra_reference(const PixelPlane& current, int32_t j, int32_t k, int32_t max_value) {
-    const int32_t* up = current.row(j - 1) + k;
-    const int32_t* mid = current.row(j) + k;
-    const int32_t* down = current.row(j + 1) + k;
+    const Window32 w(current, j, k);
+    const int32_t* up = w.row(0);
+    const int32_t* mid = w.row(1);
+    const int32_t* down = w.row(2);
     return intra_filter(up, mid, down, directional_average(up, down), max_value);
 }
 
 int32_t inter_reference(const PixelPlane& current, const PixelPlane& other, int32_t j, int32_t k,
                         int32_t* motion, bool reuse, const RowParams& params) {
-    const int32_t* up = current.row(j - 1) + k;
-    const int32_t* mid = current.row(j) + k;
-    const int32_t* down = current.row(j + 1) + k;
-    const int32_t* prev_up = other.row(j - 1) + k;
-    const int32_t* prev_mid = other.row(j) + k;
-    const int32_t* prev_down = other.row(j + 1) + k;
-
+    const Window32 cur(current, j, k);
+    const Window32 oth(other, j, k);
+    const int32_t* up = cur.row(0);
+    const int32_t* mid = cur.row(1);
+    const int32_t* down = cur.row(2);
+    const int32_t* prev_up = oth.row(0);
+    const int32_t* prev_mid = oth.row(1);
+    const int32_t* prev_down = oth.row(2);
     if (!reuse) *motion = window_sad(up, mid, down, prev_up, prev_mid, prev_down);
     const int32_t m = *motion;
     if (m < params.th0) return mid[0];

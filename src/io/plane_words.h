@@ -1,0 +1,35 @@
+// A plane span of a field or frame plane appended to a data file as 16-bit
+// little-endian words.
+#pragma once
+
+#include <bit>
+#include <cstdio>
+
+#include "core/pixel_plane.h"
+#include "io/word_stream.h"
+#include "store/frame_layout.h"
+
+namespace veldax {
+
+// Appends the span.words words of `span` (see gather_span) from `plane`.  On
+// a little-endian host a plain span's rows are their own file words and go
+// out as they stand (one write for a plane without borders); packed or halved
+// chroma is gathered into `scratch` (span.words entries) first.  False when
+// the stream did not take them all.
+[[nodiscard]] inline bool write_plane_span(FILE* out, const PixelPlane& plane,
+                                           const PlaneSpan& span, ChromaColumns columns,
+                                           uint16_t* scratch) {
+    if (std::endian::native == std::endian::little && !span.packed && !span.halved) {
+        const size_t width = static_cast<size_t>(span.width);
+        if (plane.stride == span.width)
+            return write_words_in_file_order(out, plane.row(0), width * size_t(span.height));
+        for (int32_t j = 0; j < span.height; ++j)
+            if (!write_words_in_file_order(out, plane.row(j), width)) return false;
+        return true;
+    }
+    gather_span(plane.row(0), plane.stride, span, columns, scratch,
+                [](Sample s) { return file_word(s); });
+    return write_words_in_file_order(out, scratch, static_cast<size_t>(span.words));
+}
+
+}  // namespace veldax

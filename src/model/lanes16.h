@@ -1,0 +1,133 @@
+// Vectors of unsigned 16-bit lanes for the row kernels: 32 lanes in an
+// AVX-512 build, 16 in an AVX2 build, nothing in a baseline build (where
+// VELDAX_LANES16 stays undefined and the kernels keep their scalar loops).
+// Included by model/kernel_rows.inc only, once per instruction set; every
+// name here has internal linkage, so each build keeps its own.
+//
+// Every operation is exact on any 16-bit lanes (no wrap-around) unless its
+// comment says otherwise; the kernels state the ranges that make their sums
+// fit.
+#pragma once
+
+#include <cstdint>
+
+#if defined(__AVX512F__) && defined(__AVX512BW__)
+#define VELDAX_LANES16 32
+#elif defined(__AVX2__)
+#define VELDAX_LANES16 16
+#endif
+
+#ifdef VELDAX_LANES16
+#include <immintrin.h>
+
+#include "core/pixel_plane.h"
+
+namespace veldax::lanes {
+namespace {
+
+constexpr int32_t kLanes = VELDAX_LANES16;
+
+#if VELDAX_LANES16 == 32
+using V = __m512i;
+// Lane i of a mask is bit i.
+using Mask = __mmask32;
+
+inline V load(const Sample* p) { return _mm512_loadu_si512(p); }
+inline void store(Sample* p, V v) { _mm512_storeu_si512(p, v); }
+inline V splat(int32_t v) { return _mm512_set1_epi16(static_cast<short>(v)); }
+// a + b modulo 2^16: callers keep the true sum below 2^16.
+inline V add(V a, V b) { return _mm512_add_epi16(a, b); }
+// a + b, or 65535 where that is larger.
+inline V add_sat(V a, V b) { return _mm512_adds_epu16(a, b); }
+// a - b, or 0 where that is negative.
+inline V sub_sat(V a, V b) { return _mm512_subs_epu16(a, b); }
+inline V half(V a) { return _mm512_srli_epi16(a, 1); }
+inline V bit_or(V a, V b) { return _mm512_or_si512(a, b); }
+inline V vmin(V a, V b) { return _mm512_min_epu16(a, b); }
+inline V vmax(V a, V b) { return _mm512_max_epu16(a, b); }
+// (a + b + 1) / 2, formed in 17 bits.
+inline V mean_up(V a, V b) { return _mm512_avg_epu16(a, b); }
+// a < b ? x : y.
+inline V select_lt(V a, V b, V x, V y) {
+    return _mm512_mask_blend_epi16(_mm512_cmplt_epu16_mask(a, b), y, x);
+}
+// m ? x : y, lane by lane.
+inline V select(Mask m, V x, V y) { return _mm512_mask_blend_epi16(m, y, x); }
+// Lanes of a below t, for a t of 0..65535.
+inline Mask below(V a, V t) { return _mm512_cmplt_epu16_mask(a, t); }
+// motion[i] < t (signed 32-bit) for the kLanes values at motion.
+inline Mask motion_below(const MotionValue* motion, int32_t t) {
+    const __m512i tt = _mm512_set1_epi32(t);
+    const uint32_t lo = _mm512_cmplt_epi32_mask(_mm512_loadu_si512(motion), tt);
+    const uint32_t hi = _mm512_cmplt_epi32_mask(_mm512_loadu_si512(motion + 16), tt);
+    return static_cast<Mask>(lo | hi << 16);
+}
+// The lanes widened to 32 bits, stored at motion[0 .. kLanes).
+// (The zero-masking forms: the plain ones start from an undefined register,
+// which draws a false warning from some compilers.)
+inline void store_widened(MotionValue* motion, V v) {
+    const __m256i lo = _mm512_maskz_extracti64x4_epi64(0xF, v, 0);
+    const __m256i hi = _mm512_maskz_extracti64x4_epi64(0xF, v, 1);
+    _mm512_storeu_si512(motion, _mm512_maskz_cvtepu16_epi32(0xFFFF, lo));
+    _mm512_storeu_si512(motion + 16, _mm512_maskz_cvtepu16_epi32(0xFFFF, hi));
+}
+#else
+using V = __m256i;
+// Lane i of a mask is all ones or all zeros.
+using Mask = __m256i;
+
+inline V load(const Sample* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
+inline void store(Sample* p, V v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
+inline V splat(int32_t v) { return _mm256_set1_epi16(static_cast<short>(v)); }
+inline V add(V a, V b) { return _mm256_add_epi16(a, b); }
+inline V add_sat(V a, V b) { return _mm256_adds_epu16(a, b); }
+inline V sub_sat(V a, V b) { return _mm256_subs_epu16(a, b); }
+inline V half(V a) { return _mm256_srli_epi16(a, 1); }
+inline V bit_or(V a, V b) { return _mm256_or_si256(a, b); }
+inline V vmin(V a, V b) { return _mm256_min_epu16(a, b); }
+inline V vmax(V a, V b) { return _mm256_max_epu16(a, b); }
+inline V mean_up(V a, V b) { return _mm256_avg_epu16(a, b); }
+// All ones where a >= b: there b - a saturates to 0.
+inline V at_least(V a, V b) { return _mm256_cmpeq_epi16(_mm256_subs_epu16(b, a), _mm256_setzero_si256()); }
+inline V select_lt(V a, V b, V x, V y) { return _mm256_blendv_epi8(x, y, at_least(a, b)); }
+inline V select(Mask m, V x, V y) { return _mm256_blendv_epi8(y, x, m); }
+inline Mask below(V a, V t) {
+    return _mm256_xor_si256(at_least(a, t), _mm256_set1_epi16(-1));
+}
+inline Mask motion_below(const MotionValue* motion, int32_t t) {
+    const __m256i tt = _mm256_set1_epi32(t);
+    const __m256i lo = _mm256_cmpgt_epi32(tt, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(motion)));
+    const __m256i hi =
+        _mm256_cmpgt_epi32(tt, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(motion + 8)));
+    // The pack interleaves the 128-bit halves; the permute puts them back in order.
+    return _mm256_permute4x64_epi64(_mm256_packs_epi32(lo, hi), 0xD8);
+}
+inline void store_widened(MotionValue* motion, V v) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(motion),
+                        _mm256_cvtepu16_epi32(_mm256_castsi256_si128(v)));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(motion + 8),
+                        _mm256_cvtepu16_epi32(_mm256_extracti128_si256(v, 1)));
+}
+#endif
+
+// |a - b|: one of the two saturated differences is 0.
+inline V abs_diff(V a, V b) { return bit_or(sub_sat(a, b), sub_sat(b, a)); }
+
+inline V median3(V p, V q, V s) { return vmax(vmin(p, q), vmin(vmax(p, q), s)); }
+
+// As median5 of model/kernels.h.
+inline V median5(V p, V q, V s, V t, V u) {
+    return median3(vmax(vmin(p, q), vmin(s, t)), vmin(vmax(p, q), vmax(s, t)), u);
+}
+
+// band_clamp of model/kernels.h: the limits are max(centre - spread, 0) and
+// min(centre + spread, max_value), each exact on any 16-bit lanes (a sum
+// above 65535 saturates, and max_value is at most 65535).
+inline V band_clamp(V centre, V spread, V value, V max_value) {
+    return median3(sub_sat(centre, spread), vmin(add_sat(centre, spread), max_value), value);
+}
+
+}  // namespace
+}  // namespace veldax::lanes
+
+#endif
