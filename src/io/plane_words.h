@@ -12,21 +12,18 @@
 namespace veldax {
 
 // Appends the span.words words of `span` (see gather_span) from `plane`.  On
-// a little-endian host a plain span's rows are their own file words and go
-// out as they stand (one write for a plane without borders); packed or halved
-// chroma is gathered into `scratch` (span.words entries) first.  False when
-// the stream did not take them all.
+// a little-endian host a plane without borders is its own file words and goes
+// out in one write; any other span is gathered into `scratch` (span.words
+// entries) first, so a plane is one write whatever its borders (a write a
+// row costs a system call a row).  False when the stream did not take them
+// all.
 [[nodiscard]] inline bool write_plane_span(FILE* out, const PixelPlane& plane,
                                            const PlaneSpan& span, ChromaColumns columns,
                                            uint16_t* scratch) {
-    if (std::endian::native == std::endian::little && !span.packed && !span.halved) {
-        const size_t width = static_cast<size_t>(span.width);
-        if (plane.stride == span.width)
-            return write_words_in_file_order(out, plane.row(0), width * size_t(span.height));
-        for (int32_t j = 0; j < span.height; ++j)
-            if (!write_words_in_file_order(out, plane.row(j), width)) return false;
-        return true;
-    }
+    if (std::endian::native == std::endian::little && !span.packed && !span.halved &&
+        plane.stride == span.width)
+        return write_words_in_file_order(out, plane.row(0),
+                                         static_cast<size_t>(span.width) * size_t(span.height));
     gather_span(plane.row(0), plane.stride, span, columns, scratch,
                 [](Sample s) { return file_word(s); });
     return write_words_in_file_order(out, scratch, static_cast<size_t>(span.words));
