@@ -17,7 +17,7 @@
 #   gen_g10    veldax-gen bench/e2e_intra_422_1080.kvf -g 10
 # and prints the median wall time of each, the peak RSS of the veldax-gen runs,
 # and last `ratio_vs_yadif=X.XX ratio_vs_write_floor=Y.YY peak_rss_ratio=Z.ZZ`
-# (peak RSS of gen_y against the bytes its field, frame and motion buffers need).
+# (peak RSS of gen_y against the bytes its buffers need).
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -79,9 +79,11 @@ max_of() { printf '%s\n' "$@" | sort -g | tail -1; }
 
 bytes_written=$(cat "${outputs[@]/#/$work/gen_y/}" | wc -c)
 # Field buffers (2 buffers x 3 planes, one row above and below, two columns
-# each side) and golden frames (2 x 3) of 16-bit samples, and one motion
-# plane of 32-bit values.
-buffer_bytes=$(( (2*3*(H+2)*(W+4) + 2*3*H*W) * 2 + H*W*4 ))
+# each side) and the golden frame (3 planes) of 16-bit samples, one motion
+# row of 32-bit values, and the two blocks kept from frame to frame: the
+# 16-bit words of a plane on their way to a file (W*H) and the bytes of a
+# 4:2:2 input frame (2*W*H).
+buffer_bytes=$(( (2*3*(H+2)*(W+4) + 3*H*W) * 2 + W*4 + W*H*2 + 2*W*H ))
 m_y=$(echo "${times[gen_y]}" | median)
 m_yadif=$(echo "${times[yadif]}" | median)
 m_floor=$(echo "${times[floor]}" | median)

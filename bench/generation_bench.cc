@@ -77,7 +77,7 @@ void BM_GoldenFrame(benchmark::State& state) {
     f.m.interpolate_frame(1, 0, 1);
     for (auto _ : state) {
         f.m.total_output = 0;
-        benchmark::DoNotOptimize(f.m.write_golden_frame(f.sink, 1, 1));
+        benchmark::DoNotOptimize(f.m.write_golden_frame(f.sink, 1));
     }
     state.SetItemsProcessed(state.iterations() * f.samples());
 }
@@ -88,7 +88,7 @@ void BM_GoldenYuv(benchmark::State& state) {
     FieldModel f(0, hd(state));
     if (!f.ok) return state.SkipWithError("allocation");
     f.m.interpolate_frame(1, 0, 1);
-    for (auto _ : state) benchmark::DoNotOptimize(f.m.write_golden_yuv(f.sink, 1));
+    for (auto _ : state) benchmark::DoNotOptimize(f.m.write_golden_yuv(f.sink));
     state.SetItemsProcessed(state.iterations() * f.samples());
 }
 BENCHMARK(BM_GoldenYuv)->ArgName("hd422")->Arg(0)->Arg(1);

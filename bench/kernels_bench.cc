@@ -88,7 +88,7 @@ void inter_row(benchmark::State& state, const KernelTable* k, bool reuse) {
     const PixelPlane &c = bm.cur(plane), &o = bm.prev(plane);
     const InterRowKernel kernel = reuse ? k->inter_row_reusing : k->inter_row_measuring;
     std::vector<Sample> first(kWidth);
-    int32_t* motion = bm.ok ? bm.m.motion_store.row(kRow) : nullptr;
+    MotionValue* motion = bm.ok ? bm.m.motion_store.row(0) : nullptr;
     if (bm.ok && reuse)  // plane 0 leaves its motion for the reusing planes
         k->inter_row_measuring(bm.cur().row(kRow - 1), bm.cur().row(kRow), bm.cur().row(kRow + 1),
                                bm.prev().row(kRow - 1), bm.prev().row(kRow),
@@ -111,7 +111,7 @@ void intra_reference_row(benchmark::State& state) {
 void inter_reference_row(benchmark::State& state) {
     BenchModel bm;
     run_rows(state, bm, [&](Sample* out) {
-        int32_t* motion = bm.m.motion_store.row(kRow);
+        MotionValue* motion = bm.m.motion_store.row(0);
         for (int32_t j = 0; j < kWidth; ++j)
             out[j] = static_cast<Sample>(veldax_test::inter_reference(
                 bm.cur(), bm.prev(), kRow, j, motion + j, false, bm.params()));
@@ -126,7 +126,7 @@ constexpr int32_t kPlaneHeight = 1080;
 template <class Row>
 void run_plane(benchmark::State& state, const BenchModel& bm, Row row) {
     if (!bm.ok) return state.SkipWithError("allocation failed");
-    const PixelPlane& out = bm.m.frame_store[0][0];
+    const PixelPlane& out = bm.m.golden_frame()[0];
     for (auto _ : state) {
         for (int32_t j = 0; j < kPlaneHeight; ++j) row(j, out.row(j));
         benchmark::ClobberMemory();
@@ -170,7 +170,7 @@ void inter_plane(benchmark::State& state, const KernelTable* k, bool reuse) {
     const InterRowKernel kernel = reuse ? k->inter_row_reusing : k->inter_row_measuring;
     run_plane(state, bm, [&](int32_t j, Sample* out) {
         kernel(c.row(j - 1), c.row(j), c.row(j + 1), o.row(j - 1), o.row(j), o.row(j + 1),
-               bm.m.motion_store.row(j), out, kPlaneWidth, bm.params());
+               bm.m.motion_store.row(0), out, kPlaneWidth, bm.params());
     });
 }
 

@@ -41,11 +41,11 @@ Status golden_frames(DeinterlacerModel& m, const GenerationStreams& io, FILE* go
     for (int32_t k = 0; k < count; ++k) {
         m.interpolate_frame(b, frames[k].parity, frames[k].model_frame);
         if (io.golden_bmp && m.run.source == StimulusSource::bmp &&
-            m.write_golden_bmp(b) != Status::ok)
+            m.write_golden_bmp() != Status::ok)
             return Status::output_write_failed;
-        if (m.write_golden_frame(io.golden, b, frames[k].size_index) != Status::ok)
+        if (m.write_golden_frame(io.golden, frames[k].size_index) != Status::ok)
             return Status::output_write_failed;
-        if (golden_yuv && m.write_golden_yuv(golden_yuv, b) != Status::ok)
+        if (golden_yuv && m.write_golden_yuv(golden_yuv) != Status::ok)
             return Status::output_write_failed;
         if (!count_frame(m.output_frames)) return Status::output_write_failed;
     }

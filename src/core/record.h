@@ -151,10 +151,18 @@ struct DeinterlacerModel {
     // Its draws scaled onto the sample range, one table for the run.
     RandomScale random_scale;
 
-    // ---- pixel buffers: [buffer_count][num_plane] planes ----
-    PlaneSet field_store;     // frame_height x frame_width with the pads around
-    PlaneSet frame_store;     // active_height x active_width
-    MotionPlane motion_store;  // one plane, active_height x active_width
+    // ---- pixel buffers ----
+    // [buffer_count][num_plane] planes of frame_height x frame_width with the
+    // pads around.
+    PlaneSet field_store;
+    // One golden frame, num_plane planes of active_height x active_width:
+    // every frame is written out before the next one is built.
+    PlaneSet frame_store;
+    // One row of active_width motion values: the inter method rebuilds a row
+    // of every plane before the next row, so the motion plane 0 measures for
+    // a row is all the later planes read back.
+    MotionPlane motion_store;
+    PixelPlane* golden_frame() const { return frame_store[0]; }
     // Words of a plane on their way to a data file, and bytes of a YUV
     // frame; kept from field to field.
     KeptBuffer<uint16_t> word_scratch;
@@ -210,8 +218,8 @@ struct DeinterlacerModel {
     void fill_borders(PixelPlane* planes, int32_t frame);
 
     // ---- model/interpolate.cc ----
+    // Builds the golden frame from the field in field buffer `buffer`.
     void interpolate_frame(int32_t buffer, int32_t parity, int32_t frame);
-    void interpolate_plane(int32_t buffer, int32_t plane, int32_t parity, int32_t frame);
 
     // ---- app/sequencer.cc ----
     // Creates the data files and generates every field into them.
@@ -231,14 +239,14 @@ struct DeinterlacerModel {
     Status read_bmp_header(FILE* in);
     Status read_text_stimulus(FILE* in, FILE* stimulus, PixelPlane* planes);
     Status read_bmp_stimulus(FILE* in, FILE* stimulus, PixelPlane* planes);
-    Status write_golden_bmp(int32_t buffer);
+    Status write_golden_bmp();
     YuvFrame read_yuv_frame(FILE* input, FILE* stimulus, PixelPlane* planes);
     YuvFrame read_y4m_frame(FILE* input, FILE* stimulus, PixelPlane* planes);
     // True while bytes read from a headerless input to look for the Y4M
     // signature wait for the frame reader.
     bool sequence_has_lead() const;
-    Status write_golden_yuv(FILE* golden_yuv, int32_t buffer);
-    Status write_golden_frame(FILE* golden, int32_t buffer, int32_t frame);
+    Status write_golden_yuv(FILE* golden_yuv);
+    Status write_golden_frame(FILE* golden, int32_t frame);
 
     // ---- emit ----
     Status write_params_file();

@@ -302,7 +302,7 @@ Status DeinterlacerModel::read_bmp_stimulus(FILE* in, FILE* stimulus, PixelPlane
     return Status::ok;
 }
 
-Status DeinterlacerModel::write_golden_bmp(int32_t buffer) {
+Status DeinterlacerModel::write_golden_bmp() {
     if (!bmp_picture.valid) return Status::output_write_failed;
     const BmpHeader& input = bmp_picture.bmp_header;
     const int64_t bytes_per_pixel = input.bits_per_pixel / 8;
@@ -332,7 +332,7 @@ Status DeinterlacerModel::write_golden_bmp(int32_t buffer) {
     bool ok = write_raw_bytes(out, raw, kHeaderBytes) &&
               write_raw_bytes(out, bmp_picture.palette.get(), bmp_picture.palette_bytes);
 
-    const PixelPlane* golden = frame_store[buffer];
+    const PixelPlane* golden = golden_frame();
     const int64_t used_planes = bytes_per_pixel < num_plane ? bytes_per_pixel : num_plane;
     for (int32_t r = 0; ok && r < frame_height; ++r) {
         // Row padding and the colour bytes of planes the model does not have

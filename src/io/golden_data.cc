@@ -7,14 +7,14 @@
 
 namespace veldax {
 
-Status DeinterlacerModel::write_golden_frame(FILE* golden, int32_t buffer, int32_t frame) {
+Status DeinterlacerModel::write_golden_frame(FILE* golden, int32_t frame) {
     const FrameLayout layout = this->layout();
     const FrameSize size = layout.frame_size(frame);
     const size_t area = static_cast<size_t>(int64_t{size.width} * size.height);
     uint16_t* words = word_scratch.get(area);
     if (area && !words) return Status::output_write_failed;
 
-    const PixelPlane* planes = frame_store[buffer];
+    const PixelPlane* planes = golden_frame();
     for (int32_t p = 0; p < layout.golden_planes(); ++p) {
         const PlaneSpan span = layout.golden_plane(p, frame);
         const PixelPlane& plane = planes[p];

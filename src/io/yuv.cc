@@ -157,7 +157,7 @@ YuvFrame DeinterlacerModel::read_yuv_frame(FILE* input, FILE* stimulus, PixelPla
     return YuvFrame::taken;
 }
 
-Status DeinterlacerModel::write_golden_yuv(FILE* golden_yuv, int32_t buffer) {
+Status DeinterlacerModel::write_golden_yuv(FILE* golden_yuv) {
     const FrameLayout layout = this->layout();
     if (layout.y4m && layout.yuv_sample_bytes == 2) {
         // Samples as they are (not clipped to the input's depth), one
@@ -165,7 +165,7 @@ Status DeinterlacerModel::write_golden_yuv(FILE* golden_yuv, int32_t buffer) {
         const size_t area = static_cast<size_t>(frame_width) * static_cast<size_t>(frame_height);
         Scratch<Sample> samples(area);
         if (!samples.ok()) return Status::output_write_failed;
-        const PixelPlane* golden = frame_store[buffer];
+        const PixelPlane* golden = golden_frame();
         for (int32_t p = 0; p < layout.yuv_planes(); ++p) {
             const PlaneSpan span = layout.yuv_plane(p);
             gather_span(golden[p].row(0), golden[p].stride, span, ChromaColumns::even,
@@ -178,7 +178,7 @@ Status DeinterlacerModel::write_golden_yuv(FILE* golden_yuv, int32_t buffer) {
     const size_t area = static_cast<size_t>(active_width) * static_cast<size_t>(active_height);
     unsigned char* bytes = byte_scratch.get(area);
     if ((area && !bytes) || (ycbcr422 && num_plane < 3)) return Status::output_write_failed;
-    const PixelPlane* golden = frame_store[buffer];
+    const PixelPlane* golden = golden_frame();
 
     // Low byte of every sample; 4:2:2 chroma planes at half width, from the
     // even columns (with an odd width some positions get no sample and stay 0).

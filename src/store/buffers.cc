@@ -12,7 +12,7 @@ namespace {
 
 struct BufferBytes {
     uint64_t field = 0;    // the field buffers
-    uint64_t golden = 0;   // the golden frames and the motion plane
+    uint64_t golden = 0;   // the golden frame and the motion row
     uint64_t scratch = 0;  // what a generating run holds besides them
 };
 
@@ -23,10 +23,9 @@ BufferBytes buffer_bytes(const DeinterlacerModel& m) {
     const uint64_t sets = static_cast<uint64_t>(m.buffer_count) * static_cast<uint64_t>(m.num_plane);
     // 16-bit samples in the field and frame planes, 32-bit motion values.
     const uint64_t frame_plane = plane_bytes(m.active_height, m.active_width, PlaneBorders{});
-    const uint64_t motion_plane =
-        plane_bytes(m.active_height, m.active_width, PlaneBorders{}, sizeof(MotionValue));
+    const uint64_t motion_row = plane_bytes(1, m.active_width, PlaneBorders{}, sizeof(MotionValue));
     b.field = sets * plane_bytes(m.frame_height, m.frame_width, field_pads);
-    b.golden = sets * frame_plane + motion_plane;
+    b.golden = static_cast<uint64_t>(m.num_plane) * frame_plane + motion_row;
     if (m.run.generates()) {
         // The 16-bit words of a frame on their way to a data file, kept from
         // field to field (also the most a BMP row takes: checked with the
@@ -64,9 +63,9 @@ Status DeinterlacerModel::allocate_buffers() {
         return Status::golden_memory;
     if (!field_store.allocate(buffer_count, num_plane, frame_height, frame_width, field_pads))
         return Status::field_memory;
-    if (!frame_store.allocate(buffer_count, num_plane, active_height, active_width, PlaneBorders{}))
+    if (!frame_store.allocate(1, num_plane, active_height, active_width, PlaneBorders{}))
         return Status::golden_memory;
-    if (!motion_store.allocate(active_height, active_width, PlaneBorders{}))
+    if (!motion_store.allocate(1, active_width, PlaneBorders{}))
         return Status::golden_memory;
     return Status::ok;
 }

@@ -55,18 +55,18 @@ const std::string nokvf = "KVF file nope.kvf does not exist\n",
 
 // Beyond physical memory (if under 30 GB) a request is refused up front.  A frame 1 sample wide
 // of 4 planes at 1 bit: its field buffers take 80 bytes a row (2 buffers, 4 planes, 5 columns with
-// the borders, 2 bytes a sample), its golden frames 16 more and the motion plane 4 (32-bit
-// values).  mem/60 rows: the field buffers alone do not fit; mem/90 rows: they fit (0.89 of it),
-// the golden frames do not (1.11).  The memory depth, 4 bytes a row, stays in 32 bits under 30 GB.
+// the borders, 2 bytes a sample), its golden frame 8 more (the motion row does not count).
+// mem/60 rows: the field buffers alone do not fit; mem/84 rows: they fit (0.95 of it), the golden
+// frame does not (1.05).  The memory depth, 4 bytes a row, stays in 32 bits under 30 GB.
 std::string one_column(double rows) {
     return "num_plane=4\ndwidth=1\nframe_width=1\nburst_count=1\nburst_length=2\nframe_height=" +
            std::to_string(std::lround(rows));
 }
 std::string tall(double mem) { return one_column(mem / 60); }
-std::string slim(double mem) { return one_column(mem / 90); }
+std::string slim(double mem) { return one_column(mem / 84); }
 
-// Under 220 MB, 8000^2 field buffers (256 MB at 16 bits a sample) fail; 5000^2 ones (100 MB) fit
-// but their golden frames (100 MB) and motion plane (100 MB) do not.
+// Under 220 MB, 8000^2 field buffers (256 MB at 16 bits a sample) fail; 7000^2 ones (196 MB) fit
+// but their golden frame (98 MB) does not.
 const DriverRow kDriverRows[] = {
     {"no_arguments", {}, 1, "At least the argument of KVF should be added\n"},
     {"kvf_missing", {"nope.kvf"}, 1, nokvf},
@@ -104,12 +104,12 @@ const DriverRow kDriverRows[] = {
         v),
     {"memory_field_buffers_under_220MB", v, 2, two, "frame_width=8000\nframe_height=8000\n",
      220000},
-    {"memory_golden_frames_under_220MB", v, 3, three, "frame_width=5000\nframe_height=5000\n",
+    {"memory_golden_frames_under_220MB", v, 3, three, "frame_width=7000\nframe_height=7000\n",
      220000},
-    // Buffers that fit (192 MB: 16-bit field and frame planes, 32-bit motion) with no room
-    // for a frame of 16-bit words (32 MB) beside them.
+    // Buffers that fit (96 MB: two 16-bit fields and a frame) with no room for a frame of
+    // 16-bit words (32 MB) beside them under 110000 kB.
     {"memory_scratch_beyond_the_buffers", {"cfg.kvf", "-d"}, 3, three,
-     "frame_width=4000\nframe_height=4000\ndmethod=inter\n", 210000},
+     "frame_width=4000\nframe_height=4000\ndmethod=inter\n", 110000},
     // Counters past 31 bits are known before the first field: 1024 x 1024 samples a field,
     // 4:2:2 twice that, field conversion 2 frames a field and one more.
     {"total_input_past_31_bits", {"cfg.kvf", "-d", "2049"}, 1,

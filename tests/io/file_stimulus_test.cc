@@ -201,10 +201,10 @@ TEST(BmpStimulus, PlanesRowsAndGoldenPicture) {
         EXPECT_EQ(words_of(r.stimulus), c.stimulus) << c.name;
         for (int p = 0; p < c.planes; ++p)
             for (int y = 0; y < 2; ++y)
-                for (int x = 0; x < c.bmp.w; ++x) t.golden(1, p, y, x) = 100 * p + 10 * y + x;
-        t.golden(1, c.planes - 1, 1, c.bmp.w - 1) = 300;
+                for (int x = 0; x < c.bmp.w; ++x) t.golden(p, y, x) = 100 * p + 10 * y + x;
+        t.golden(c.planes - 1, 1, c.bmp.w - 1) = 300;
         InDir in(dir.path());
-        ASSERT_EQ(t.m.write_golden_bmp(1), Status::ok) << c.name;
+        ASSERT_EQ(t.m.write_golden_bmp(), Status::ok) << c.name;
         const std::string g = read_file("golden.bmp");
         const size_t offset = 54 + c.bmp.extra.size();
         ASSERT_EQ(g.size(), offset + c.golden.size()) << c.name;
@@ -252,7 +252,7 @@ TEST(BmpStimulus, UnusablePicturesAreRefused) {
         EXPECT_NE(r.console.find(why), std::string::npos) << r.console;
         EXPECT_EQ(r.stimulus, "") << why;
         InDir in(dir.path());
-        EXPECT_NE(t.m.write_golden_bmp(1), Status::ok) << why;
+        EXPECT_NE(t.m.write_golden_bmp(), Status::ok) << why;
         EXPECT_FALSE(file_exists("golden.bmp")) << why;
     }
 }
@@ -323,9 +323,9 @@ TEST(YuvStimulus, WholeFramesInLowBytesOut) {
         expect_samples(t, c.samples, c.name);
         for (int p = 0; p < c.planes; ++p)
             for (int j = 0; j < c.h; ++j)
-                for (int k = 0; k < c.w; ++k) t.golden(1, p, j, k) = 100 * p + 10 * j + k;
-        t.golden(1, 0, 0, 0) = 300;
-        EXPECT_EQ(t.m.write_golden_yuv(out, 1), Status::ok) << c.name;
+                for (int k = 0; k < c.w; ++k) t.golden(p, j, k) = 100 * p + 10 * j + k;
+        t.golden(0, 0, 0) = 300;
+        EXPECT_EQ(t.m.write_golden_yuv(out), Status::ok) << c.name;
         const std::string got = stream_bytes(out);
         EXPECT_EQ(std::vector<unsigned char>(got.begin(), got.end()), c.golden) << c.name;
         for (FILE* f : {in, stim, out}) std::fclose(f);
@@ -452,9 +452,9 @@ TEST(YuvStimulus, Y4mStreams) {
         if (c.frames > 0) {
             for (int p = 0; p < c.planes; ++p)
                 for (int j = 0; j < c.h; ++j)
-                    for (int k = 0; k < c.w; ++k) t.golden(1, p, j, k) = 100 * p + 10 * j + k;
-            t.golden(1, 0, 0, 0) = 1000;
-            EXPECT_EQ(t.m.write_golden_yuv(out, 1), Status::ok) << c.name;
+                    for (int k = 0; k < c.w; ++k) t.golden(p, j, k) = 100 * p + 10 * j + k;
+            t.golden(0, 0, 0) = 1000;
+            EXPECT_EQ(t.m.write_golden_yuv(out), Status::ok) << c.name;
             EXPECT_EQ(stream_bytes(out), c.golden) << c.name;
         }
         if (in) std::fclose(in);

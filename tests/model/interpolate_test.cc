@@ -35,7 +35,7 @@ TEST(InterpolateFrame, FourRowWorkedExamples) {
         t.m.fill_borders(t.m.field_store[0], 0);
         t.m.method_now = c.method;
         t.m.interpolate_frame(0, c.parity, 0);
-        for (int32_t i = 0; i < 12; ++i) EXPECT_EQ(t.golden(0, 0, i / 3, i % 3), c.want[static_cast<size_t>(i / 3)]);
+        for (int32_t i = 0; i < 12; ++i) EXPECT_EQ(t.golden(0, i / 3, i % 3), c.want[static_cast<size_t>(i / 3)]);
     }
 }
 

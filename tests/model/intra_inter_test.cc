@@ -108,8 +108,11 @@ TEST(WorkedWindows, IntraAndInter) {
 // per-sample reference, then the motion plane; no sample lies above `largest`.
 static std::vector<int32_t> run_pass(DeinterlacerModel& m, bool inter, const KernelTable* kernels,
                                      int32_t largest) {
-    const MotionPlane& mp = m.motion_store;
-    std::fill(mp.block(), mp.block() + mp.block_samples(), -7);
+    std::vector<MotionValue> motion(
+        static_cast<size_t>(m.active_height) * static_cast<size_t>(m.active_width), -7);
+    const auto motion_row = [&](int32_t j) {
+        return motion.data() + static_cast<size_t>(j) * static_cast<size_t>(m.active_width);
+    };
     const RowParams params{m.th0_now, m.th1_now, m.th2_now, m.max_value, largest};
     std::vector<int32_t> result;
     for (int32_t p = 0; p < m.num_plane; ++p)
@@ -121,17 +124,17 @@ static std::vector<int32_t> run_pass(DeinterlacerModel& m, bool inter, const Ker
             const Sample *u = cur.row(j - 1), *c = cur.row(j), *d = cur.row(j + 1);
             if (kernels && inter)
                 (reuse ? kernels->inter_row_reusing : kernels->inter_row_measuring)(
-                    u, c, d, oth.row(j - 1), oth.row(j), oth.row(j + 1), mp.row(j), row.data(),
+                    u, c, d, oth.row(j - 1), oth.row(j), oth.row(j + 1), motion_row(j), row.data(),
                     m.active_width, params);
             if (kernels && !inter)
                 kernels->intra_row(u, c, d, row.data(), m.active_width, params);
             if (kernels) out.assign(row.begin(), row.end());
             for (int32_t k = 0; !kernels && k < m.active_width; ++k)
-                out[static_cast<size_t>(k)] = inter ? inter_reference(cur, oth, j, k, mp.row(j) + k, reuse, params)
+                out[static_cast<size_t>(k)] = inter ? inter_reference(cur, oth, j, k, motion_row(j) + k, reuse, params)
                                : intra_reference(cur, j, k, m.max_value);
             result.insert(result.end(), out.begin(), out.end());
         }
-    result.insert(result.end(), mp.block(), mp.block() + mp.block_samples());
+    result.insert(result.end(), motion.begin(), motion.end());
     return result;
 }
 

@@ -118,9 +118,9 @@ TEST(WorkedModel, OddWidthGoldenChroma) {
     ASSERT_TRUE(t.ready());
     for (int p = 0; p < 3; ++p)
         for (int y = 0; y < 2; ++y)
-            for (int x = 0; x < 3; ++x) t.golden(0, p, y, x) = 10 * p + 3 * y + x + 1;
+            for (int x = 0; x < 3; ++x) t.golden(p, y, x) = 10 * p + 3 * y + x + 1;
     FILE* f = std::tmpfile();
-    ASSERT_EQ(t.m.write_golden_frame(f, 0, 0), Status::ok);
+    ASSERT_EQ(t.m.write_golden_frame(f, 0), Status::ok);
     EXPECT_EQ(words_of(stream_bytes(f)),
               (std::vector<int>{1, 2, 3, 4, 5, 6, 11, 14, 0, 21, 24, 0}));
     std::fclose(f);

@@ -54,9 +54,7 @@ struct TestModel {
     SampleRef field(int32_t b, int32_t p, int32_t j, int32_t k) {
         return {m.field_store[b][p].row(j)[k]};
     }
-    SampleRef golden(int32_t b, int32_t p, int32_t y, int32_t x) {
-        return {m.frame_store[b][p].row(y)[x]};
-    }
+    SampleRef golden(int32_t p, int32_t y, int32_t x) { return {m.golden_frame()[p].row(y)[x]}; }
     void set_row(int32_t b, int32_t p, int32_t j, const std::vector<int32_t>& values) {
         for (size_t k = 0; k < values.size(); ++k)
             field(b, p, j, static_cast<int32_t>(k)) = values[k];
