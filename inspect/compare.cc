@@ -3,6 +3,7 @@
 // alongside, so memory holds a few frames whatever the run's length.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
@@ -47,7 +48,13 @@ struct Comparison {
     DumpReader stale;  // golden.dat of the folder, when compare computes the golden
     bool stale_open = false;
     int64_t stale_frame = -1;
-    std::vector<int32_t> got, stale_words;
+    // The dump's words of the frame being compared: their 16 bits, and the
+    // few with x or z digits apart (positions ascending), so a frame costs
+    // two bytes a word.
+    std::vector<uint16_t> got;
+    std::vector<int64_t> unknown_at;
+    std::vector<int32_t> unknown_word;
+    std::vector<int32_t> block, stale_words;
     std::vector<uint16_t> previous_expected;
     std::vector<int32_t> previous_got;
     std::vector<PlaneSummary> summaries;
@@ -107,6 +114,39 @@ void print_mismatch(const Mismatch& m, const GoldenFrame& f) {
                 word_text(m.got).c_str());
 }
 
+int32_t got_word(const Comparison& c, int64_t w) {
+    const auto u = std::lower_bound(c.unknown_at.begin(), c.unknown_at.end(), w);
+    if (u != c.unknown_at.end() && *u == w)
+        return c.unknown_word[static_cast<size_t>(u - c.unknown_at.begin())];
+    return c.got[static_cast<size_t>(w)];
+}
+
+// Reads the frame's n words of the dump a block at a time into c.got (and
+// the unknown ones aside); returns how many the dump had.
+int64_t read_frame_words(Comparison& c, int64_t n) {
+    constexpr int64_t kBlock = 1 << 16;
+    c.got.resize(static_cast<size_t>(n));
+    c.unknown_at.clear();
+    c.unknown_word.clear();
+    c.block.resize(static_cast<size_t>(std::min(n, kBlock)));
+    int64_t have = 0;
+    while (have < n) {
+        const int64_t want = std::min(n - have, kBlock);
+        const int64_t got = read_dump(&c.dump, c.block.data(), want);
+        for (int64_t i = 0; i < got; ++i) {
+            const int32_t w = c.block[static_cast<size_t>(i)];
+            c.got[static_cast<size_t>(have + i)] = static_cast<uint16_t>(w);
+            if (is_unknown(w)) {
+                c.unknown_at.push_back(have + i);
+                c.unknown_word.push_back(w);
+            }
+        }
+        have += got;
+        if (got < want) break;
+    }
+    return have;
+}
+
 // Counts and places the mismatches of plane p of frame f.
 void compare_plane(Comparison& c, const ExpectedFrame& f, int32_t p, int64_t have,
                    FrameResult* r) {
@@ -114,8 +154,11 @@ void compare_plane(Comparison& c, const ExpectedFrame& f, int32_t p, int64_t hav
     int64_t end = start + f.planes[p].words;
     if (end > have) end = have;
     int64_t count = 0, first = -1, last = -1, largest = 0, unknown = 0;
+    auto next_unknown = std::lower_bound(c.unknown_at.begin(), c.unknown_at.end(), start);
     for (int64_t w = start; w < end; ++w) {
-        const int32_t got = c.got[static_cast<size_t>(w)];
+        int32_t got = c.got[static_cast<size_t>(w)];
+        if (next_unknown != c.unknown_at.end() && *next_unknown == w)
+            got = c.unknown_word[static_cast<size_t>(next_unknown++ - c.unknown_at.begin())];
         const int32_t want = f.words[w];
         if (got == want) continue;
         if (first < 0) first = w;
@@ -145,12 +188,20 @@ void compare_plane(Comparison& c, const ExpectedFrame& f, int32_t p, int64_t hav
     c.summaries.push_back({f.frame.index, p, count, a, b, largest, unknown});
     if (!r->has_first) {
         r->has_first = true;
-        r->first = {f.frame.index, a, f.words[first], c.got[static_cast<size_t>(first)]};
+        r->first = {f.frame.index, a, f.words[first], got_word(c, first)};
     }
 }
 
+// The frame's dump words as read, x and z digits included.
+std::vector<int32_t> frame_words(const Comparison& c, int64_t have) {
+    std::vector<int32_t> words(c.got.begin(), c.got.begin() + have);
+    for (size_t u = 0; u < c.unknown_at.size(); ++u)
+        words[static_cast<size_t>(c.unknown_at[u])] = c.unknown_word[u];
+    return words;
+}
+
 // Looks for a common dump slip in a frame most of whose words mismatch.
-void try_hint(Comparison& c, const ExpectedFrame& f, int64_t have, int64_t bad) {
+void try_hint(Comparison& c, const ExpectedFrame& f, const std::vector<int32_t>& got, int64_t bad) {
     if (c.hinted || bad * 2 <= f.frame.words) return;
     // Two frames are tried: a dump a frame late or early shows it on the second.
     c.hinted = !c.previous_got.empty();
@@ -158,8 +209,8 @@ void try_hint(Comparison& c, const ExpectedFrame& f, int64_t have, int64_t bad) 
     in.words = &c.o->words;
     in.run = &c.expected.run;
     in.expected = &f;
-    in.got = c.got.data();
-    in.got_count = have;
+    in.got = got.data();
+    in.got_count = static_cast<int64_t>(got.size());
     in.previous_expected = &c.previous_expected;
     in.previous_got = &c.previous_got;
     in.try_other_runs = c.previous_got.empty();
@@ -170,8 +221,7 @@ void try_hint(Comparison& c, const ExpectedFrame& f, int64_t have, int64_t bad) 
 }
 
 void compare_frame(Comparison& c, const ExpectedFrame& f) {
-    c.got.resize(static_cast<size_t>(f.frame.words));
-    const int64_t have = read_dump(&c.dump, c.got.data(), f.frame.words);
+    const int64_t have = read_frame_words(c, f.frame.words);
     FrameResult r;
     r.frame = f.frame;
     r.plane_count = f.plane_count;
@@ -184,12 +234,16 @@ void compare_frame(Comparison& c, const ExpectedFrame& f) {
     if (have < f.frame.words && c.missing_at.empty() && !c.dump.failed && !c.dump.past_end)
         c.missing_at = where(f.frame, golden_position(c.expected.run, f.frame, have));
     c.verdict.frames_bad += bad > 0 ? 1 : 0;
-    try_hint(c, f, have, bad + r.missing);
+    // Hints and the frame kept for the next one's hints only where most
+    // words differ.
+    const bool mostly_bad = (bad + r.missing) * 2 > f.frame.words;
+    std::vector<int32_t> got;
+    if (!c.hinted && mostly_bad) got = frame_words(c, have);
+    try_hint(c, f, got, bad + r.missing);
     c.verdict.frames.push_back(r);
-    // The frame is kept for the next one's hints only while it is needed.
-    if (!c.hinted && (bad + r.missing) * 2 > f.frame.words) {
+    if (!c.hinted && mostly_bad) {
         c.previous_expected.assign(f.words, f.words + f.frame.words);
-        c.previous_got.assign(c.got.begin(), c.got.begin() + have);
+        c.previous_got = std::move(got);
     } else {
         std::vector<uint16_t>().swap(c.previous_expected);
         std::vector<int32_t>().swap(c.previous_got);

@@ -84,7 +84,7 @@ struct Expected {
     Run run;
     std::string golden_path;  // --golden, or empty: the model's
     DumpReader golden_file;
-    std::vector<int32_t> read_words;
+    std::vector<int32_t> read_block;  // a block of it at a time
     std::vector<uint16_t> file_words;
     const veldax_field* field = nullptr;  // the field being handed out
     int32_t next_in_field = 0;
@@ -95,8 +95,10 @@ struct Expected {
     ~Expected();
 };
 // Opens the run (and the golden file when given); prints the reason and
-// returns false when it cannot.
-bool open_expected(const RunWords& words, const std::string& golden_path, Expected* e);
+// returns false when it cannot.  The fields handed out carry their stimulus
+// only when `stimulus` is set.
+bool open_expected(const RunWords& words, const std::string& golden_path, Expected* e,
+                   bool stimulus = false);
 // The next golden frame: 1, 0 at the end, -1 after an error line.
 int next_expected(Expected* e, ExpectedFrame* out);
 // The next input field of the model: 1, 0 at the end, -1 after an error line.

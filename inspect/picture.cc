@@ -24,9 +24,10 @@ struct FramePlanes {
     std::vector<std::vector<int32_t>> planes;
 };
 
-// Unpacks a record's words (starting at `start`) into its planes; unknown
-// dump words read as -1.
-void unpack(const int32_t* words, int64_t count, const PlaneSpan* spans, int32_t planes,
+// Unpacks a record's words (dump words, or the model's 16-bit words) into its
+// planes; unknown dump words read as -1.
+template <class Word>
+void unpack(const Word* words, int64_t count, const PlaneSpan* spans, int32_t planes,
             FramePlanes* out) {
     out->width = planes ? spans[0].width : 0;
     out->height = planes ? spans[0].height : 0;
@@ -40,7 +41,7 @@ void unpack(const int32_t* words, int64_t count, const PlaneSpan* spans, int32_t
             for (int32_t k = 0; k < span.width; ++k) {
                 const int64_t at = start + (span.packed ? chroma_word(span.width, j, k)
                                                         : int64_t{j} * span.width + k);
-                if (at < count && !is_unknown(words[at]))
+                if (at < count && !is_unknown(static_cast<int32_t>(words[at])))
                     plane[static_cast<size_t>(j) * static_cast<size_t>(span.width) +
                           static_cast<size_t>(k)] = words[at];
             }
@@ -100,27 +101,33 @@ bool record_from_file(const std::string& path, const Run& run, const Record& r, 
     return true;
 }
 
-// Record `index` computed by the model.
-bool record_from_model(const RunWords& w, const Record& r, bool stimulus, int64_t index,
-                       FramePlanes* out) {
+// The words of record `index` as the model computes it; the run is closed
+// on return.
+bool model_words(const RunWords& w, bool stimulus, int64_t index, std::vector<uint16_t>* words) {
     Expected e;
-    if (!open_expected(w, "", &e)) return false;
-    std::vector<int32_t> words;
+    if (!open_expected(w, "", &e, stimulus)) return false;
+    int s = 0;
     if (stimulus) {
         const veldax_field* f = nullptr;
-        int s = 0;
         while ((s = next_field(&e, &f)) > 0 && f->field != index) {
         }
-        if (s <= 0) return false;
-        words.assign(f->stimulus_words, f->stimulus_words + f->stimulus_word_count);
+        if (s > 0) words->assign(f->stimulus_words, f->stimulus_words + f->stimulus_word_count);
     } else {
         ExpectedFrame f;
-        int s = 0;
         while ((s = next_expected(&e, &f)) > 0 && f.frame.index != index) {
         }
-        if (s <= 0) return false;
-        words.assign(f.words, f.words + f.frame.words);
+        if (s > 0) words->assign(f.words, f.words + f.frame.words);
     }
+    return s > 0;
+}
+
+// Record `index` computed by the model.  Its words are copied out and the
+// run closed before they are unpacked: the model's buffers and the planes
+// are never held together.
+bool record_from_model(const RunWords& w, const Record& r, bool stimulus, int64_t index,
+                       FramePlanes* out) {
+    std::vector<uint16_t> words;
+    if (!model_words(w, stimulus, index, &words)) return false;
     unpack(words.data(), static_cast<int64_t>(words.size()), r.spans, r.planes, out);
     return true;
 }

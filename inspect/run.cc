@@ -2,6 +2,7 @@
 // of its data files lies.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <new>
@@ -133,7 +134,8 @@ int64_t stimulus_bytes(const Run& run) {
 
 Expected::~Expected() { veldax_run_close(api); }
 
-bool open_expected(const RunWords& words, const std::string& golden_path, Expected* e) {
+bool open_expected(const RunWords& words, const std::string& golden_path, Expected* e,
+                   bool stimulus) {
     if (words.kvf.empty()) {
         report_error("the parameter file is missing");
         return false;
@@ -147,6 +149,7 @@ bool open_expected(const RunWords& words, const std::string& golden_path, Expect
         report_error("%s", error);
         return false;
     }
+    if (!stimulus) veldax_run_hand_out_stimulus(e->api, 0);
     const RunState state = run_state(e->api);
     e->run.layout = *state.layout;
     e->run.fields = veldax_run_fields(e->api);
@@ -193,17 +196,24 @@ void describe_planes(const FrameLayout& l, ExpectedFrame* out) {
 
 // The words of frame f from the golden file given.
 int read_golden_frame(Expected* e, ExpectedFrame* out) {
-    const size_t n = static_cast<size_t>(out->frame.words);
-    e->read_words.resize(n);
-    e->file_words.resize(n);
-    const int64_t got = read_dump(&e->golden_file, e->read_words.data(), out->frame.words);
-    if (e->golden_file.failed) return -1;
-    if (got < out->frame.words) {
-        report_error("%s ends inside frame %lld", printable(e->golden_path).c_str(),
-                     static_cast<long long>(out->frame.index));
-        return -1;
+    constexpr int64_t kBlock = 1 << 16;
+    const int64_t n = out->frame.words;
+    e->file_words.resize(static_cast<size_t>(n));
+    e->read_block.resize(static_cast<size_t>(std::min(n, kBlock)));
+    for (int64_t at = 0; at < n;) {
+        const int64_t want = std::min(n - at, kBlock);
+        const int64_t got = read_dump(&e->golden_file, e->read_block.data(), want);
+        if (e->golden_file.failed) return -1;
+        if (got < want) {
+            report_error("%s ends inside frame %lld", printable(e->golden_path).c_str(),
+                         static_cast<long long>(out->frame.index));
+            return -1;
+        }
+        for (int64_t i = 0; i < got; ++i)
+            e->file_words[static_cast<size_t>(at + i)] =
+                static_cast<uint16_t>(e->read_block[static_cast<size_t>(i)]);
+        at += got;
     }
-    for (size_t i = 0; i < n; ++i) e->file_words[i] = static_cast<uint16_t>(e->read_words[i]);
     out->words = e->file_words.data();
     return 1;
 }

@@ -41,6 +41,8 @@ struct veldax_run {
     int64_t next_offset = 0;
     int32_t buffer = 0;
     bool more = true;
+    bool stepped = false;
+    bool hand_out_stimulus = true;
     std::vector<uint16_t> stimulus_words;
     std::vector<uint16_t> golden_values;
     veldax_field field{};
@@ -257,7 +259,7 @@ int step(veldax_run* run) {
         return VELDAX_RUN_ERROR;
     }
     std::string_view stimulus, golden;
-    if (!take_stream(run->stimulus, &run->stimulus_data, &stimulus) ||
+    if ((run->hand_out_stimulus && !take_stream(run->stimulus, &run->stimulus_data, &stimulus)) ||
         !take_stream(run->golden, &run->golden_data, &golden)) {
         report_error("not enough memory for the data streams");
         return VELDAX_RUN_ERROR;
@@ -267,16 +269,19 @@ int step(veldax_run* run) {
     run->buffer = field_buffer(m, n);
     run->field = veldax_field{};
     run->field.field = n;
-    run->field.stimulus_bytes = reinterpret_cast<const uint8_t*>(stimulus.data());
-    run->field.stimulus_byte_count = stimulus.size();
-    // Binary words on a little-endian host are their own values.
-    if (std::endian::native == std::endian::little && run->layout.source != StimulusSource::text) {
-        run->field.stimulus_words = reinterpret_cast<const uint16_t*>(stimulus.data());
-        run->field.stimulus_word_count = stimulus.size() / 2;
-    } else {
-        stimulus_values(run->layout, stimulus, &run->stimulus_words);
-        run->field.stimulus_words = run->stimulus_words.data();
-        run->field.stimulus_word_count = run->stimulus_words.size();
+    if (run->hand_out_stimulus) {
+        run->field.stimulus_bytes = reinterpret_cast<const uint8_t*>(stimulus.data());
+        run->field.stimulus_byte_count = stimulus.size();
+        // Binary words on a little-endian host are their own values.
+        if (std::endian::native == std::endian::little &&
+            run->layout.source != StimulusSource::text) {
+            run->field.stimulus_words = reinterpret_cast<const uint16_t*>(stimulus.data());
+            run->field.stimulus_word_count = stimulus.size() / 2;
+        } else {
+            stimulus_values(run->layout, stimulus, &run->stimulus_words);
+            run->field.stimulus_words = run->stimulus_words.data();
+            run->field.stimulus_word_count = run->stimulus_words.size();
+        }
     }
     return describe_frames(run, n, count, golden) ? VELDAX_RUN_FIELD : VELDAX_RUN_ERROR;
 }
@@ -308,10 +313,28 @@ int32_t veldax_run_fields(const veldax_run* run) { return run ? run->fields : 0;
 int64_t veldax_run_frames(const veldax_run* run) { return run ? run->frames : 0; }
 int64_t veldax_run_golden_words(const veldax_run* run) { return run ? run->golden_words : 0; }
 
+int veldax_run_hand_out_stimulus(veldax_run* run, int hand_out) {
+    if (!run || run->stepped) return 0;
+    if (hand_out || !run->hand_out_stimulus) {
+        run->hand_out_stimulus = run->hand_out_stimulus && hand_out;
+        return 1;
+    }
+    // The generator writes the records into a sink that keeps nothing.
+    FILE* sink = std::fopen("/dev/null", "wb");
+    if (!sink) return 0;
+    std::fclose(run->stimulus);
+    std::free(run->stimulus_data);
+    run->stimulus_data = nullptr;
+    run->stimulus = sink;
+    run->hand_out_stimulus = false;
+    return 1;
+}
+
 int veldax_run_next_field(veldax_run* run, const veldax_field** out, char* error,
                           size_t error_size) {
     if (out) *out = nullptr;
     if (!run) return VELDAX_RUN_ERROR;
+    run->stepped = true;
     int status = VELDAX_RUN_ERROR;
     {
         CaptureErrors capture(&run->error);

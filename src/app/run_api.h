@@ -80,6 +80,12 @@ int32_t veldax_run_fields(const veldax_run* run);
 int64_t veldax_run_frames(const veldax_run* run);
 int64_t veldax_run_golden_words(const veldax_run* run);
 
+/* Whether the steps hand out the stimulus (the default).  After
+ * veldax_run_hand_out_stimulus(run, 0), before the first step, each field
+ * gives its golden frames only (stimulus pointers null, counts 0), and the
+ * run holds no copy of a stimulus record.  Returns 0 once a step was taken. */
+int veldax_run_hand_out_stimulus(veldax_run* run, int hand_out);
+
 /* Generates the next input field.  *out stays valid until the next call or
  * veldax_run_close. */
 int veldax_run_next_field(veldax_run* run, const veldax_field** out, char* error,

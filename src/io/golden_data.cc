@@ -9,12 +9,18 @@ namespace veldax {
 
 Status DeinterlacerModel::write_golden_frame(FILE* golden, int32_t frame) {
     const FrameLayout layout = this->layout();
-    const FrameSize size = layout.frame_size(frame);
-    const size_t area = static_cast<size_t>(int64_t{size.width} * size.height);
-    uint16_t* words = word_scratch.get(area);
-    if (area && !words) return Status::output_write_failed;
-
     const PixelPlane* planes = golden_frame();
+    // Scratch for the largest plane that is gathered (4:2:2 chroma, a
+    // cropped frame); a plane written as it stands needs none.
+    size_t gathered = 0;
+    for (int32_t p = 0; p < layout.golden_planes(); ++p) {
+        const PlaneSpan span = layout.golden_plane(p, frame);
+        if (span_needs_gather(planes[p], span) && static_cast<size_t>(span.words) > gathered)
+            gathered = static_cast<size_t>(span.words);
+    }
+    uint16_t* words = word_scratch.get(gathered);
+    if (gathered && !words) return Status::output_write_failed;
+
     for (int32_t p = 0; p < layout.golden_planes(); ++p) {
         const PlaneSpan span = layout.golden_plane(p, frame);
         const PixelPlane& plane = planes[p];

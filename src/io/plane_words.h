@@ -11,6 +11,13 @@
 
 namespace veldax {
 
+// True when the words of `span` are not the plane's memory as it stands and
+// write_plane_span gathers them into its scratch first.
+inline bool span_needs_gather(const PixelPlane& plane, const PlaneSpan& span) {
+    return std::endian::native != std::endian::little || span.packed || span.halved ||
+           plane.stride != span.width;
+}
+
 // Appends the span.words words of `span` (see gather_span) from `plane`.  On
 // a little-endian host a plane without borders is its own file words and goes
 // out in one write; any other span is gathered into `scratch` (span.words
@@ -20,8 +27,7 @@ namespace veldax {
 [[nodiscard]] inline bool write_plane_span(FILE* out, const PixelPlane& plane,
                                            const PlaneSpan& span, ChromaColumns columns,
                                            uint16_t* scratch) {
-    if (std::endian::native == std::endian::little && !span.packed && !span.halved &&
-        plane.stride == span.width)
+    if (!span_needs_gather(plane, span))
         return write_words_in_file_order(out, plane.row(0),
                                          static_cast<size_t>(span.width) * size_t(span.height));
     gather_span(plane.row(0), plane.stride, span, columns, scratch,

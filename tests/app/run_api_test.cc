@@ -89,36 +89,43 @@ TEST_P(RunApi, WordsEqualTheFilesOfARun) {
     ASSERT_EQ(chdir(api.path().c_str()), 0);
     std::vector<const char*> words;
     for (const std::string& w : c.words) words.push_back(w.c_str());
-    char error[256] = "";
-    veldax_run* run = veldax_run_open("c.kvf", static_cast<int>(words.size()), words.data(), error,
-                                      sizeof error);
-    std::string stimulus, golden;
-    int64_t frames = 0;
-    if (run) {
-        const veldax_field* f = nullptr;
-        int status = 0;
-        while ((status = veldax_run_next_field(run, &f, error, sizeof error)) == VELDAX_RUN_FIELD) {
-            stimulus.append(reinterpret_cast<const char*>(f->stimulus_bytes), f->stimulus_byte_count);
-            for (int32_t k = 0; k < f->frame_count; ++k) {
-                const veldax_frame& fr = f->frames[k];
-                EXPECT_EQ(fr.index, frames++);
-                EXPECT_EQ(fr.byte_offset, static_cast<int64_t>(golden.size()));
-                int64_t plane_words = 0;
-                for (int32_t p = 0; p < fr.plane_count; ++p) plane_words += fr.planes[p].words;
-                EXPECT_EQ(plane_words, static_cast<int64_t>(fr.word_count));
-                golden += le_bytes(fr.words, fr.word_count);
+    // Twice: handing out the stimulus, then the golden frames alone.
+    for (const int hand_out : {1, 0}) {
+        char error[256] = "";
+        veldax_run* run = veldax_run_open("c.kvf", static_cast<int>(words.size()), words.data(),
+                                          error, sizeof error);
+        std::string stimulus, golden;
+        int64_t frames = 0;
+        if (run) {
+            EXPECT_EQ(veldax_run_hand_out_stimulus(run, hand_out), 1);
+            const veldax_field* f = nullptr;
+            int status = 0;
+            while ((status = veldax_run_next_field(run, &f, error, sizeof error)) ==
+                   VELDAX_RUN_FIELD) {
+                if (f->stimulus_bytes)
+                    stimulus.append(reinterpret_cast<const char*>(f->stimulus_bytes),
+                                    f->stimulus_byte_count);
+                for (int32_t k = 0; k < f->frame_count; ++k) {
+                    const veldax_frame& fr = f->frames[k];
+                    EXPECT_EQ(fr.index, frames++);
+                    EXPECT_EQ(fr.byte_offset, static_cast<int64_t>(golden.size()));
+                    int64_t plane_words = 0;
+                    for (int32_t p = 0; p < fr.plane_count; ++p) plane_words += fr.planes[p].words;
+                    EXPECT_EQ(plane_words, static_cast<int64_t>(fr.word_count));
+                    golden += le_bytes(fr.words, fr.word_count);
+                }
             }
+            EXPECT_EQ(status, VELDAX_RUN_END) << error;
+            EXPECT_EQ(frames, veldax_run_frames(run));
+            EXPECT_EQ(veldax_run_hand_out_stimulus(run, 1), 0) << "set after a step";
+            veldax_run_close(run);
         }
-        EXPECT_EQ(status, VELDAX_RUN_END) << error;
-        EXPECT_EQ(frames, veldax_run_frames(run));
-        EXPECT_EQ(2 * veldax_run_golden_words(run), static_cast<int64_t>(golden.size()));
-        veldax_run_close(run);
+        ASSERT_NE(run, nullptr) << error;
+        EXPECT_EQ(stimulus, hand_out ? read_file(gen.file("stimulus.dat")) : "");
+        EXPECT_EQ(golden, read_file(gen.file("golden.dat")));
+        EXPECT_FALSE(golden.empty());
     }
     ASSERT_EQ(chdir(cwd), 0);
-    ASSERT_NE(run, nullptr) << error;
-    EXPECT_EQ(stimulus, read_file(gen.file("stimulus.dat")));
-    EXPECT_EQ(golden, read_file(gen.file("golden.dat")));
-    EXPECT_FALSE(golden.empty());
     EXPECT_EQ(list_dir(api.path()), before) << "the in-process run wrote a file";
 }
 
