@@ -8,8 +8,6 @@
 
 namespace veldax {
 
-namespace {
-
 // Asks for large pages under a block the run will write whole: one page
 // fault then maps 2 MiB instead of 4 KiB, and the first pass over a plane no
 // longer spends its time in faults.  Only advice; without it the block works
@@ -28,7 +26,6 @@ void advise_large_pages(void* block, size_t bytes) {
 #endif
 }
 
-}  // namespace
 
 uint64_t plane_bytes(int32_t rows, int32_t columns, const PlaneBorders& around,
                      size_t value_bytes) {

@@ -41,6 +41,8 @@ uint64_t plane_bytes(int32_t rows, int32_t columns, const PlaneBorders& around,
 
 // A zeroed block of `bytes` (large pages asked for), or null.
 void* zeroed_block(uint64_t bytes);
+// Asks for large pages under a block the run will write whole (advice only).
+void advise_large_pages(void* block, size_t bytes);
 
 template <class Value>
 struct Plane {
@@ -99,6 +101,7 @@ public:
             size_ = 0;
             if (n <= SIZE_MAX / sizeof(Value)) block_.reset(static_cast<Value*>(std::malloc(n * sizeof(Value))));
             if (block_) size_ = n;
+            if (block_) advise_large_pages(block_.get(), n * sizeof(Value));
         }
         return block_.get();
     }
