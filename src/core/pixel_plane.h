@@ -56,30 +56,38 @@ struct Plane {
     // obtained once and kept: later fields write over it.
     bool allocate(int32_t rows, int32_t columns, const PlaneBorders& around) {
         block_.reset();
-        origin_ = nullptr;
+        origin_ = base_ = nullptr;
         block_.reset(static_cast<Value*>(
             zeroed_block(plane_bytes(rows, columns, around, sizeof(Value)))));
         if (!block_) return false;
+        place(block_.get(), rows, columns, around);
+        return true;
+    }
+
+    // Lays the plane over plane_bytes(rows, columns, around) bytes at
+    // `block`, which its owner keeps for as long as the plane is used.
+    void place(Value* block, int32_t rows, int32_t columns, const PlaneBorders& around) {
         height = rows;
         width = columns;
         borders = around;
         stride = ptrdiff_t{around.left} + columns + around.right;
-        origin_ = block_.get() + ptrdiff_t{around.top} * stride + around.left;
-        return true;
+        base_ = block;
+        origin_ = block + ptrdiff_t{around.top} * stride + around.left;
     }
 
     // Row j of the stored area; j = -borders.top .. height + borders.bottom - 1.
     Value* row(int32_t j) const { return origin_ + j * stride; }
     // The whole block, border rows and columns included, row by row.
-    Value* block() const { return block_.get(); }
+    Value* block() const { return base_; }
     size_t block_samples() const {
-        return block_ ? static_cast<size_t>(height + borders.top + borders.bottom) *
-                            static_cast<size_t>(stride)
-                      : 0;
+        return base_ ? static_cast<size_t>(height + borders.top + borders.bottom) *
+                           static_cast<size_t>(stride)
+                     : 0;
     }
 
 private:
-    std::unique_ptr<Value, FreeBlock> block_;
+    std::unique_ptr<Value, FreeBlock> block_;  // null for a placed plane
+    Value* base_ = nullptr;
     Value* origin_ = nullptr;
 };
 
@@ -111,7 +119,8 @@ private:
     size_t size_ = 0;
 };
 
-// [buffers][planes] planes of one shape, owned together.
+// [buffers][planes] planes of one shape in one zeroed block, so that large
+// pages cover all of it but its two ends.
 class PlaneSet {
 public:
     // False when a plane cannot be had; what was obtained goes with the set.
@@ -119,10 +128,14 @@ public:
                   const PlaneBorders& around);
     // The planes of buffer b.
     PixelPlane* operator[](int32_t b) const { return planes_.get() + ptrdiff_t{b} * per_buffer_; }
-    void release() { planes_.reset(); }
+    void release() {
+        planes_.reset();
+        block_.reset();
+    }
 
 private:
     std::unique_ptr<PixelPlane[]> planes_;
+    std::unique_ptr<Sample, FreeBlock> block_;
     int32_t per_buffer_ = 0;
 };
 
