@@ -30,7 +30,7 @@ Status DeinterlacerModel::fill_synthetic_field(FILE* stimulus, PixelPlane* plane
     // 1. The whole configured field area, whatever the frame's own size; one
     //    draw per sample in plane, row, column order, scaled by one lookup.
     const bool ramp = run.source == StimulusSource::ramp;
-    const Sample* scale = ramp ? nullptr : random_scale.table(max_value, min_value);
+    const Sample* scale = ramp ? nullptr : random_scale.scaling(max_value, min_value).table;
     if (!ramp && !scale) return Status::output_write_failed;
     //    In 4:2:2 chroma each odd column then repeats the even column to its
     //    left.
