@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -47,30 +46,6 @@ TEST(RandomJump, EqualsSingleStepsForEveryState) {
             uint32_t serial = start;
             for (int32_t i = 0; i < n; ++i) next_random_draw(serial);
             EXPECT_EQ(start * jump.multiplier + jump.increment, serial) << n << " " << start;
-        }
-    }
-}
-
-// The vector fills form a sample from the exact quotient where it gives the
-// whole table: every sample width, with lowest values too; not where the
-// double formula rounds some draw the other way (93, draws 17969 and 22197).
-TEST(RandomScale, QuotientWhereItGivesEveryDraw) {
-    struct Row {
-        int32_t max_value, min_value;
-        bool quotient;
-    };
-    std::vector<Row> rows = {{93, 0, false},       {255, 1, true},   {255, 300, true},
-                             {65535, 40000, true}, {32768, 0, true}, {65535, -5, true}};
-    for (int32_t dwidth = 1; dwidth <= 16; ++dwidth) rows.push_back({(1 << dwidth) - 1, 0, true});
-    for (const Row& r : rows) {
-        RandomScale scale;
-        const RandomScaling s = scale.scaling(r.max_value, r.min_value);
-        ASSERT_NE(s.table, nullptr);
-        EXPECT_EQ(s.quotient, r.quotient) << r.max_value << " " << r.min_value;
-        for (int32_t draw = 0; draw < kRandomDraws && s.quotient; ++draw) {
-            const int64_t q = int64_t{draw} * r.max_value / 32767;
-            ASSERT_EQ(s.table[draw], std::max<int64_t>(q, r.min_value))
-                << r.max_value << " " << draw;
         }
     }
 }
