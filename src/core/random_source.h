@@ -38,11 +38,15 @@ struct RandomJump {
     uint32_t increment;
 };
 
+// By squaring: the steps of the set bits of n, each the previous one twice.
 constexpr RandomJump random_jump(int32_t n) {
     RandomJump j{1u, 0u};
-    for (int32_t i = 0; i < n; ++i) {
-        j.multiplier *= kRandomMultiplier;
-        j.increment = j.increment * kRandomMultiplier + kRandomIncrement;
+    RandomJump step{kRandomMultiplier, kRandomIncrement};
+    for (; n > 0; n >>= 1) {
+        if (n & 1)
+            j = {j.multiplier * step.multiplier, j.increment * step.multiplier + step.increment};
+        step = {step.multiplier * step.multiplier,
+                step.increment * step.multiplier + step.increment};
     }
     return j;
 }
@@ -60,28 +64,65 @@ void build_random_scale(Value* scale, int32_t max_value, int32_t min_value) {
         scale[d] = static_cast<Value>(random_sample_value(d, max_value, min_value));
 }
 
+// floor(draw * max_value / 32767), the exact quotient, for a draw of
+// 0..32767 and a max_value of 0..65535 (the product is below 2^31).
+inline uint32_t draw_quotient(uint32_t draw, uint32_t max_value) {
+    return draw * max_value / 32767u;
+}
+
+// How the draws of a run become samples.  table[d] is random_sample_value of
+// draw d; when `quotient` is set, every entry also equals
+// max(draw_quotient(d, max_value), lowest), which a vector fill forms
+// without the table.  (The double formula rounds some ranges differently
+// from the exact quotient; those keep the table.)
+struct RandomScaling {
+    const Sample* table = nullptr;
+    uint32_t max_value = 0;
+    uint32_t lowest = 0;
+    bool quotient = false;
+};
+
+// The scaling of a table built by build_random_scale: `quotient` set when the
+// quotient gives every entry.
+inline RandomScaling random_scaling(const Sample* table, int32_t max_value, int32_t min_value) {
+    RandomScaling s;
+    s.table = table;
+    if (max_value < 0 || max_value > 65535 || min_value > 65535) return s;
+    s.max_value = static_cast<uint32_t>(max_value);
+    s.lowest = min_value > 0 ? static_cast<uint32_t>(min_value) : 0u;
+    for (int32_t d = 0; d < kRandomDraws; ++d) {
+        const uint32_t q = draw_quotient(static_cast<uint32_t>(d), s.max_value);
+        if (uint32_t{table[d]} != (q > s.lowest ? q : s.lowest)) return s;
+    }
+    s.quotient = true;
+    return s;
+}
+
 // The scale table of a run, built on first use and kept while the sample
 // range stays the same (it is one per run), so no field rebuilds it.
 class RandomScale {
 public:
-    // The table for this range; null when its memory cannot be had.
-    const Sample* table(int32_t max_value, int32_t min_value) {
+    // The scaling of this range; its table null when the table's memory
+    // cannot be had.
+    RandomScaling scaling(int32_t max_value, int32_t min_value) {
         if (!values_) {
             values_.reset(new (std::nothrow) Sample[kRandomDraws]);
-            if (!values_) return nullptr;
+            if (!values_) return {};
             built_ = false;
         }
         if (!built_ || max_value != max_value_ || min_value != min_value_) {
             build_random_scale(values_.get(), max_value, min_value);
+            scaling_ = random_scaling(values_.get(), max_value, min_value);
             max_value_ = max_value;
             min_value_ = min_value;
             built_ = true;
         }
-        return values_.get();
+        return scaling_;
     }
 
 private:
     std::unique_ptr<Sample[]> values_;
+    RandomScaling scaling_;
     int32_t max_value_ = 0;
     int32_t min_value_ = 0;
     bool built_ = false;

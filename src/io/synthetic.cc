@@ -3,6 +3,7 @@
 #include "core/record.h"
 #include "store/frame_layout.h"
 #include "core/random_source.h"
+#include "model/kernel_table.h"
 #include "io/sample_count.h"
 #include "io/plane_words.h"
 
@@ -28,21 +29,25 @@ void ramp_row(int32_t i, int32_t p, int32_t j, int32_t max_value, Sample* out, i
 
 Status DeinterlacerModel::fill_synthetic_field(FILE* stimulus, PixelPlane* planes, int32_t frame) {
     // 1. The whole configured field area, whatever the frame's own size; one
-    //    draw per sample in plane, row, column order, scaled by one lookup.
+    //    draw per sample in plane, row, column order.  In 4:2:2 chroma each
+    //    odd column then repeats the even column to its left.
     const bool ramp = run.source == StimulusSource::ramp;
-    const Sample* scale = ramp ? nullptr : random_scale.table(max_value, min_value);
-    if (!ramp && !scale) return Status::output_write_failed;
-    //    In 4:2:2 chroma each odd column then repeats the even column to its
-    //    left.
+    RandomScaling scaling;
+    if (!ramp) {
+        scaling = random_scale.scaling(max_value, min_value);
+        if (!scaling.table) return Status::output_write_failed;
+    }
+    const RandomRowKernel random_row = kernels().random_row;
     const int32_t w = frame_width;
     for (int32_t p = 0; p < num_plane; ++p) {
         const bool repeat_pairs = ycbcr422 && num_plane >= 3 && (p == 1 || p == 2);
         for (int32_t j = 0; j < frame_height; ++j) {
             Sample* row = planes[p].row(j);
-            if (ramp)
-                ramp_row(frame, p, j, max_value, row, w);
-            else
-                fill_random_samples(random_state, scale, row, w);
+            if (!ramp) {
+                random_row(random_state, scaling, row, w, repeat_pairs);
+                continue;
+            }
+            ramp_row(frame, p, j, max_value, row, w);
             if (repeat_pairs)
                 for (int32_t k = 1; k < w; k += 2) row[k] = row[k - 1];
         }

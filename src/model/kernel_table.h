@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "core/pixel_plane.h"
+#include "core/random_source.h"
 #include "model/methods.h"
 
 namespace veldax {
@@ -27,6 +28,12 @@ using InterRowKernel = void (*)(const Sample* up, const Sample* mid, const Sampl
 // Mean of the rows above and below with a half rounded up (bob).
 using BobRowKernel = void (*)(const Sample* up, const Sample* down, Sample* out, int32_t width);
 
+// The next n draws of state as samples of `scaling` into out, state left
+// where n calls of next_random_draw leave it; with repeat_pairs, each odd
+// column then takes the even column to its left (4:2:2 chroma).
+using RandomRowKernel = void (*)(uint32_t& state, const RandomScaling& scaling, Sample* out,
+                                 int32_t n, bool repeat_pairs);
+
 // Filled by name (designated initialisers) in row_kernel_table() of
 // model/kernel_rows.inc, the one place that lists the kernels of a variant.
 struct KernelTable {
@@ -35,6 +42,7 @@ struct KernelTable {
     IntraRowKernel intra_row;
     InterRowKernel inter_row_measuring;  // measures and stores the motion of each position
     InterRowKernel inter_row_reusing;    // takes the motion stored by plane 0
+    RandomRowKernel random_row;          // the random stimulus ("-g")
 };
 
 struct KernelVariant {

@@ -38,13 +38,15 @@ TEST(RandomScale, EveryDrawEveryWidth) {
 }
 
 // An affine map modulo 2^32 is fixed by its values at 0 and 1, so these two
-// points prove the jump equal to eight single steps for every state.
-TEST(RandomJump, EqualsEightStepsForEveryState) {
-    constexpr RandomJump jump = random_jump(kRandomLanes);
-    for (uint32_t start : {0u, 1u, 0xFFFFFFFFu, 0x12345678u}) {
-        uint32_t serial = start;
-        for (int32_t i = 0; i < kRandomLanes; ++i) next_random_draw(serial);
-        EXPECT_EQ(start * jump.multiplier + jump.increment, serial) << start;
+// points prove each jump equal to its single steps for every state.
+TEST(RandomJump, EqualsSingleStepsForEveryState) {
+    for (const int32_t n : {0, 1, 8, kRandomLanes, 16, 32, 1919, 1920}) {
+        const RandomJump jump = random_jump(n);
+        for (uint32_t start : {0u, 1u, 0xFFFFFFFFu, 0x12345678u}) {
+            uint32_t serial = start;
+            for (int32_t i = 0; i < n; ++i) next_random_draw(serial);
+            EXPECT_EQ(start * jump.multiplier + jump.increment, serial) << n << " " << start;
+        }
     }
 }
 
