@@ -8,6 +8,8 @@
 #   compare_bin_time_ratio  compare of a binary dump / (veldax-gen + cmp)   <= 1.5
 #   compare_text_time_ratio compare of a %04x text dump / (veldax-gen + cmp) <= 3
 #   *_rss_ratio             peak RSS / (4 golden frames + 32 MiB)           <= 1
+#                           (compare_beside_golden: with the run's golden.dat
+#                           in the folder, which compare checks on the way)
 #   *_rss_over_gen          peak RSS / veldax-gen's own peak RSS (the model's buffers)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -45,11 +47,16 @@ step cmp cmp ref.dat dut.dat
 step compare_bin "$insp" compare --sim dut.dat "${run[@]}"
 step compare_text "$insp" compare --sim dut.hex "${run[@]}"
 step png "$insp" png --frame 10 -o f10.png "${run[@]}"
+# As a bench folder usually is: the run's golden.dat beside, checked on the way.
+cp ref.dat golden.dat
+step compare_beside "$insp" compare --sim dut.dat "${run[@]}"
+rm golden.dat
 frame_bytes=$((1920 * 1080 * 2 * 2))
 awk -v g="${wall[gen]}" -v c="${wall[cmp]}" -v b="${wall[compare_bin]}" -v t="${wall[compare_text]}" \
     -v rb="${rss[compare_bin]}" -v rt="${rss[compare_text]}" -v rp="${rss[png]}" -v rg="${rss[gen]}" \
+    -v rs="${rss[compare_beside]}" \
     -v f="$frame_bytes" 'BEGIN {
     base = g + c; budget = (4 * f + 32 * 1048576) / 1024
     printf "compare_bin_time_ratio=%.2f (<= 1.5) compare_text_time_ratio=%.2f (<= 3)\n", b / base, t / base
-    printf "compare_bin_rss_ratio=%.2f compare_text_rss_ratio=%.2f png_rss_ratio=%.2f (<= 1: 4 frames + 32 MiB = %d KiB)\n", rb / budget, rt / budget, rp / budget, budget
+    printf "compare_bin_rss_ratio=%.2f compare_text_rss_ratio=%.2f png_rss_ratio=%.2f compare_beside_golden_rss_ratio=%.2f (<= 1: 4 frames + 32 MiB = %d KiB)\n", rb / budget, rt / budget, rp / budget, rs / budget, budget
     printf "compare_bin_rss_over_gen=%.2f png_rss_over_gen=%.2f\n", rb / rg, rp / rg }'

@@ -83,7 +83,7 @@ void open_stale_check(Comparison& c) {
     if (!o.golden.empty() || stat(kGoldenFile, &st) != 0 || !S_ISREG(st.st_mode) ||
         same_file(kGoldenFile, o.sim))
         return;
-    const int64_t words = veldax_run_golden_words(c.expected.api);
+    const int64_t words = c.expected.golden_words;
     if (st.st_size != 2 * words) {
         char line[200];
         std::snprintf(line, sizeof line,
@@ -98,10 +98,18 @@ void open_stale_check(Comparison& c) {
 
 void check_stale_frame(Comparison& c, const ExpectedFrame& f) {
     if (!c.stale_open || c.stale_frame >= 0) return;
-    c.stale_words.resize(static_cast<size_t>(f.frame.words));
-    const int64_t n = read_dump(&c.stale, c.stale_words.data(), f.frame.words);
-    bool differs = n < f.frame.words;
-    for (int64_t i = 0; i < n && !differs; ++i) differs = c.stale_words[static_cast<size_t>(i)] != f.words[i];
+    // A block at a time; the file is not read past its first difference.
+    constexpr int64_t kBlock = 1 << 16;
+    c.stale_words.resize(static_cast<size_t>(std::min(f.frame.words, kBlock)));
+    bool differs = false;
+    for (int64_t at = 0; at < f.frame.words && !differs;) {
+        const int64_t want = std::min(f.frame.words - at, kBlock);
+        const int64_t n = read_dump(&c.stale, c.stale_words.data(), want);
+        differs = n < want;
+        for (int64_t i = 0; i < n && !differs; ++i)
+            differs = c.stale_words[static_cast<size_t>(i)] != f.words[at + i];
+        at += n;
+    }
     if (!differs) return;
     c.stale_frame = f.frame.index;
     c.verdict.notes.push_back("golden.dat in this folder differs from this run's golden data from frame " +
@@ -335,9 +343,10 @@ int cmd_compare(const Options& o) {
     if (!check_options(o, &format)) return kBadInput;
     Comparison c;
     c.o = &o;
-    if (!open_expected(o.words, o.golden, &c.expected)) return kBadInput;
+    // A golden file given is the truth: the model runs only to explain.
+    if (!open_expected(o.words, o.golden, &c.expected, false, o.explain)) return kBadInput;
     c.verdict.sim = o.sim;
-    c.verdict.words = veldax_run_golden_words(c.expected.api);
+    c.verdict.words = c.expected.golden_words;
     if (!open_dump(o.sim, format, c.verdict.words, false, &c.dump)) return kBadInput;
     c.verdict.dump_format = c.dump.text ? "text" : "binary";
     open_stale_check(c);

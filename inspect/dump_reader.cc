@@ -13,7 +13,7 @@ namespace veldax::inspect {
 
 namespace {
 
-constexpr size_t kBlock = 1 << 20;
+constexpr size_t kBlock = 1 << 18;
 constexpr size_t kLongestLine = 1 << 16;
 
 // One value of a text dump: hexadecimal digits and '_', an optional 0x; x,

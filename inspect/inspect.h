@@ -78,16 +78,23 @@ struct ExpectedFrame {
     int64_t plane_start[VELDAX_RUN_MAX_PLANES] = {};
 };
 
-// The run opened in process, its shape, and where its golden frames come from.
+// The run opened in process (or, for a golden file alone, its shape only),
+// and where its golden frames come from.
 struct Expected {
-    veldax_run* api = nullptr;
+    veldax_run* api = nullptr;  // null when the frames come from the file alone
     Run run;
+    int64_t golden_words = 0;   // words of the run's golden data
     std::string golden_path;  // --golden, or empty: the model's
     DumpReader golden_file;
     std::vector<int32_t> read_block;  // a block of it at a time
     std::vector<uint16_t> file_words;
     const veldax_field* field = nullptr;  // the field being handed out
     int32_t next_in_field = 0;
+    // Without the model: the frames of input field `layout_field`, taken
+    // from the layout, and where the next one starts.
+    GoldenFrame layout_frames[kMaxFramesPerField];
+    int32_t layout_field = -1, layout_count = 0;
+    int64_t layout_index = 0, layout_offset = 0;
     bool fields_done = false;
     Expected() = default;
     Expected(const Expected&) = delete;
@@ -96,9 +103,10 @@ struct Expected {
 };
 // Opens the run (and the golden file when given); prints the reason and
 // returns false when it cannot.  The fields handed out carry their stimulus
-// only when `stimulus` is set.
+// only when `stimulus` is set.  With a golden file and `model` false the
+// model is not run: the frames are the file's, placed by the layout.
 bool open_expected(const RunWords& words, const std::string& golden_path, Expected* e,
-                   bool stimulus = false);
+                   bool stimulus = false, bool model = true);
 // The next golden frame: 1, 0 at the end, -1 after an error line.
 int next_expected(Expected* e, ExpectedFrame* out);
 // The next input field of the model: 1, 0 at the end, -1 after an error line.

@@ -134,12 +134,17 @@ int64_t stimulus_bytes(const Run& run) {
 
 Expected::~Expected() { veldax_run_close(api); }
 
-bool open_expected(const RunWords& words, const std::string& golden_path, Expected* e,
-                   bool stimulus) {
-    if (words.kvf.empty()) {
-        report_error("the parameter file is missing");
-        return false;
-    }
+namespace {
+
+// The run of a golden file read without the model: its shape only.
+bool open_layout_only(const RunWords& words, Expected* e) {
+    if (!load_run(words, &e->run)) return false;
+    e->golden_words = golden_bytes(e->run) / 2;
+    return true;
+}
+
+// The run opened in process.
+bool open_model(const RunWords& words, bool stimulus, Expected* e) {
     std::vector<const char*> argv;
     for (const std::string& w : words.switch_words) argv.push_back(w.c_str());
     char error[1024] = "";
@@ -155,12 +160,26 @@ bool open_expected(const RunWords& words, const std::string& golden_path, Expect
     e->run.fields = veldax_run_fields(e->api);
     e->run.max_value = state.model->max_value;
     e->run.ycbcr444 = state.model->ycbcr444 != 0;
+    e->golden_words = veldax_run_golden_words(e->api);
+    return true;
+}
+
+}  // namespace
+
+bool open_expected(const RunWords& words, const std::string& golden_path, Expected* e,
+                   bool stimulus, bool model) {
+    if (words.kvf.empty()) {
+        report_error("the parameter file is missing");
+        return false;
+    }
+    if (!(golden_path.empty() || model ? open_model(words, stimulus, e)
+                                        : open_layout_only(words, e)))
+        return false;
     e->golden_path = golden_path;
     if (golden_path.empty()) return true;
-    if (!open_dump(golden_path, WordFormat::binary, veldax_run_golden_words(e->api), true,
-                   &e->golden_file))
+    if (!open_dump(golden_path, WordFormat::binary, e->golden_words, true, &e->golden_file))
         return false;
-    const int64_t want = 2 * veldax_run_golden_words(e->api);
+    const int64_t want = 2 * e->golden_words;
     if (e->golden_file.regular && e->golden_file.file_bytes != want) {
         report_error("%s: %lld bytes, but the run writes %lld: not the golden data of this run",
                      printable(golden_path).c_str(),
@@ -218,9 +237,29 @@ int read_golden_frame(Expected* e, ExpectedFrame* out) {
     return 1;
 }
 
+// The next golden frame placed by the layout alone (no model): 1, or 0 at
+// the end.
+int next_layout_frame(Expected* e, GoldenFrame* out) {
+    while (e->next_in_field >= e->layout_count) {
+        if (e->layout_field + 1 >= e->run.fields) return 0;
+        e->layout_count = e->run.layout.frames_of_field(++e->layout_field, e->layout_frames);
+        e->next_in_field = 0;
+    }
+    *out = e->layout_frames[e->next_in_field++];
+    out->index = e->layout_index++;
+    out->byte_offset = e->layout_offset;
+    e->layout_offset += 2 * out->words;
+    return 1;
+}
+
 }  // namespace
 
 int next_expected(Expected* e, ExpectedFrame* out) {
+    if (!e->api) {
+        if (next_layout_frame(e, &out->frame) == 0) return 0;
+        describe_planes(e->run.layout, out);
+        return read_golden_frame(e, out);
+    }
     while (!e->field || e->next_in_field >= e->field->frame_count) {
         const int s = next_field(e, &e->field);
         if (s <= 0) return s;

@@ -105,6 +105,10 @@ expect 2 "" "$insp" compare --sim missing.dat "${run[@]}"
 # more), so the dump of -d 4 is short; a given golden file of -d 4 is refused.
 expect 1 "" "$insp" compare --sim sim.dat c.kvf -d 5
 expect 2 "" "$insp" compare --golden golden.dat --sim sim.dat c.kvf -d 5
+# A golden file given is read as it stands, its frames placed by the layout
+# alone: the verdict is the model's, word for word.
+expect 1 "" "$insp" compare --sim sim.dat "${run[@]}" && cp out.txt by-model.txt
+expect 1 by-model.txt "$insp" compare --golden golden.dat --sim sim.dat "${run[@]}"
 expect 2 "" "$insp" frames c.kvf
 expect 2 "" "$insp" png --frame 9 -o x.png "${run[@]}"
 expect 2 "" "$insp" frobnicate "${run[@]}"
