@@ -124,6 +124,11 @@ inline Around around(const Sample* p) {
 struct Beside {
     V m1, c, p1;
 };
+// Column 0 of a value given in columns -1 and +1 (lanes j - 1 .. j + 30 and
+// j + 1 .. j + 32): lanes 1..31 of the first, then lane 30 of the second.
+inline V centre_of(V left, V right) {
+    return _mm512_permutex2var_epi16(left, _mm512_load_si512(kShiftIndex.lane[3]), right);
+}
 inline Beside beside(const Sample* p) {
     const V left = load(p - 1), right = load(p + 1);
     // Lanes 1..31 of the left load, then lane 30 of the right one (p[31]).
