@@ -42,15 +42,10 @@ inline V add_sat(V a, V b) { return _mm512_adds_epu16(a, b); }
 // a - b, or 0 where that is negative.
 inline V sub_sat(V a, V b) { return _mm512_subs_epu16(a, b); }
 inline V half(V a) { return _mm512_srli_epi16(a, 1); }
-inline V bit_or(V a, V b) { return _mm512_or_si512(a, b); }
 inline V vmin(V a, V b) { return _mm512_min_epu16(a, b); }
 inline V vmax(V a, V b) { return _mm512_max_epu16(a, b); }
 // (a + b + 1) / 2, formed in 17 bits.
 inline V mean_up(V a, V b) { return _mm512_avg_epu16(a, b); }
-// a < b ? x : y.
-inline V select_lt(V a, V b, V x, V y) {
-    return _mm512_mask_blend_epi16(_mm512_cmplt_epu16_mask(a, b), y, x);
-}
 // m ? x : y, lane by lane.
 inline V select(Mask m, V x, V y) { return _mm512_mask_blend_epi16(m, y, x); }
 // Lanes of a below t, for a t of 0..65535.
@@ -147,13 +142,11 @@ inline V add(V a, V b) { return _mm256_add_epi16(a, b); }
 inline V add_sat(V a, V b) { return _mm256_adds_epu16(a, b); }
 inline V sub_sat(V a, V b) { return _mm256_subs_epu16(a, b); }
 inline V half(V a) { return _mm256_srli_epi16(a, 1); }
-inline V bit_or(V a, V b) { return _mm256_or_si256(a, b); }
 inline V vmin(V a, V b) { return _mm256_min_epu16(a, b); }
 inline V vmax(V a, V b) { return _mm256_max_epu16(a, b); }
 inline V mean_up(V a, V b) { return _mm256_avg_epu16(a, b); }
 // All ones where a >= b: there b - a saturates to 0.
 inline V at_least(V a, V b) { return _mm256_cmpeq_epi16(_mm256_subs_epu16(b, a), _mm256_setzero_si256()); }
-inline V select_lt(V a, V b, V x, V y) { return _mm256_blendv_epi8(x, y, at_least(a, b)); }
 inline V select(Mask m, V x, V y) { return _mm256_blendv_epi8(y, x, m); }
 inline Mask below(V a, V t) {
     // Biased by 32768, an unsigned order is the signed one.
@@ -201,15 +194,7 @@ inline void store_widened(MotionValue* motion, V v) {
 }
 #endif
 
-// |a - b|: one of the two saturated differences is 0.
-inline V abs_diff(V a, V b) { return bit_or(sub_sat(a, b), sub_sat(b, a)); }
-
 inline V median3(V p, V q, V s) { return vmax(vmin(p, q), vmin(vmax(p, q), s)); }
-
-// As median5 of model/kernels.h.
-inline V median5(V p, V q, V s, V t, V u) {
-    return median3(vmax(vmin(p, q), vmin(s, t)), vmin(vmax(p, q), vmax(s, t)), u);
-}
 
 // band_clamp of model/kernels.h: the limits are max(centre - spread, 0) and
 // min(centre + spread, max_value), each exact on any 16-bit lanes (a sum
