@@ -66,7 +66,8 @@ inline bool all(Mask m) { return m == 0xFFFFFFFFu; }
 // The motion values at motion[0 .. kLanes) cut to -32768..32767, each as a
 // signed lane (which the 16-bit lanes of V hold as they are).
 inline V narrow_motion(const MotionValue* motion) {
-    const __m512i packed = _mm512_packs_epi32(_mm512_loadu_si512(motion), _mm512_loadu_si512(motion + 16));
+    const __m512i packed =
+        _mm512_packs_epi32(_mm512_loadu_si512(motion), _mm512_loadu_si512(motion + 16));
     // The pack interleaves the 64-bit quarters of its two sources lane by lane.
     return _mm512_maskz_permutexvar_epi64(0xFF, _mm512_setr_epi64(0, 2, 4, 6, 1, 3, 5, 7), packed);
 }
@@ -126,9 +127,7 @@ inline V centre_of(V left, V right) {
 }
 inline Beside beside(const Sample* p) {
     const V left = load(p - 1), right = load(p + 1);
-    // Lanes 1..31 of the left load, then lane 30 of the right one (p[31]).
-    return {left, _mm512_permutex2var_epi16(left, _mm512_load_si512(kShiftIndex.lane[3]), right),
-            right};
+    return {left, centre_of(left, right), right};
 }
 #else
 using V = __m256i;
