@@ -164,13 +164,24 @@ void intra_plane(benchmark::State& state, const KernelTable* k) {
     });
 }
 
+// The motion goes through one row, as in a run, where plane 0 of a row
+// measures it and the later planes of that row read it straight back; the
+// reusing kernel reads the motion of a middle row of plane 0.
 void inter_plane(benchmark::State& state, const KernelTable* k, bool reuse) {
     const BenchModel& bm = plane_model();
+    if (!bm.ok) return state.SkipWithError("allocation failed");
     const PixelPlane &c = bm.cur(reuse ? 1 : 0), &o = bm.prev(reuse ? 1 : 0);
     const InterRowKernel kernel = reuse ? k->inter_row_reusing : k->inter_row_measuring;
+    MotionValue* motion = bm.m.motion_store.row(0);
+    std::vector<Sample> first(kPlaneWidth);
+    constexpr int32_t j0 = kPlaneHeight / 2;
+    if (reuse)
+        k->inter_row_measuring(bm.cur().row(j0 - 1), bm.cur().row(j0), bm.cur().row(j0 + 1),
+                               bm.prev().row(j0 - 1), bm.prev().row(j0), bm.prev().row(j0 + 1),
+                               motion, first.data(), kPlaneWidth, bm.params());
     run_plane(state, bm, [&](int32_t j, Sample* out) {
-        kernel(c.row(j - 1), c.row(j), c.row(j + 1), o.row(j - 1), o.row(j), o.row(j + 1),
-               bm.m.motion_store.row(0), out, kPlaneWidth, bm.params());
+        kernel(c.row(j - 1), c.row(j), c.row(j + 1), o.row(j - 1), o.row(j), o.row(j + 1), motion,
+               out, kPlaneWidth, bm.params());
     });
 }
 

@@ -143,7 +143,8 @@ static std::vector<int32_t> run_pass(DeinterlacerModel& m, bool inter, const Ker
 // a tail); every sample width 1..16; modes 1 plane, 3, 3 of 4:2:2, 3 of 4:4:4; current
 // planes (borders too) of 0, max, max - 1, a mix of those, random, or random bytes (above
 // max below 8 bits, as a headerless YUV input stores them); the other buffer mostly copies
-// the current one; thresholds negative, 0 and up to four times max (beyond 16 bits at 16).
+// the current one, or for every fourth n is its complement (whole vectors of fast motion);
+// thresholds negative, 0 and up to four times max (beyond 16 bits at 16).
 TEST(KernelVariants, MatchPerSampleReference) {
     int32_t count = 0;
     const KernelVariant* variants = kernel_variants(&count);
@@ -169,6 +170,7 @@ TEST(KernelVariants, MatchPerSampleReference) {
                     DeinterlacerModel& m = tm.m;
                     const int32_t mx = m.max_value, pick[] = {0, mx, mx - 1};
                     const int32_t largest = pattern == 5 ? std::max(mx, 255) : mx;
+                    const bool far = n % 4 == 3;  // the other buffer far off: high motion
                     auto sample = [&](int k) {
                         return k < 3    ? pick[k]
                                : k == 3 ? pick[rng() % 3]
@@ -178,7 +180,9 @@ TEST(KernelVariants, MatchPerSampleReference) {
                         const PixelPlane &cur = m.field_store[0][p], &oth = m.field_store[1][p];
                         for (size_t i = 0; i < cur.block_samples(); ++i) {
                             const auto s = cur.block()[i] = static_cast<Sample>(sample(pattern));
-                            oth.block()[i] = rng() % 3 ? s : static_cast<Sample>(sample(4));
+                            oth.block()[i] = far              ? static_cast<Sample>(largest - s)
+                                             : rng() % 3 ? s
+                                                         : static_cast<Sample>(sample(4));
                         }
                     }
                     EXPECT_EQ(run_pass(m, false, &table, largest), run_pass(m, false, nullptr, largest));
