@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -44,4 +45,30 @@ TEST(Buffers, BorderFill) {
         rows_of(u.m.field_store[0][0]),
         (std::vector<std::string>{"dddefffsssss", "aaabcccttttt", "dddefffuuuuu", "aaabcccvvvvv",
                                   "wwwwwwwwwwww", "xxxxxxxxxxxx", "yyyyyyyyyyyy", "zzzzzzzzzzzz"}));
+}
+
+// The planes of a set share one block: each one's rows and borders, written
+// whole, leave every other plane as it was.
+TEST(Buffers, PlanesOfASetKeepApart) {
+    const struct {
+        int32_t buffers, planes, rows, columns;
+        PlaneBorders borders;
+    } kShapes[] = {{2, 3, 5, 7, {1, 1, 2, 2}}, {1, 4, 1, 1, {}}, {2, 1, 3, 33, {2, 3, 0, 5}}};
+    for (const auto& s : kShapes) {
+        PlaneSet set;
+        ASSERT_TRUE(set.allocate(s.buffers, s.planes, s.rows, s.columns, s.borders));
+        const int32_t n = s.buffers * s.planes;
+        for (int32_t i = 0; i < n; ++i) {
+            const PixelPlane& p = set[i / s.planes][i % s.planes];
+            ASSERT_EQ(p.block_samples(), static_cast<size_t>(s.rows + s.borders.top + s.borders.bottom) *
+                                             static_cast<size_t>(s.columns + s.borders.left + s.borders.right));
+            std::fill(p.block(), p.block() + p.block_samples(), static_cast<Sample>(i + 1));
+        }
+        for (int32_t i = 0; i < n; ++i) {
+            const PixelPlane& p = set[i / s.planes][i % s.planes];
+            EXPECT_EQ(std::count(p.block(), p.block() + p.block_samples(), static_cast<Sample>(i + 1)),
+                      static_cast<std::ptrdiff_t>(p.block_samples()))
+                << "plane " << i << " of " << s.columns << "x" << s.rows;
+        }
+    }
 }
