@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/pixel_plane.h"
+
 namespace veldax {
 
 // The low 16 bits of a sample as the data files store them: a little-endian
@@ -31,13 +33,24 @@ inline uint16_t file_word(uint16_t sample) {
 // Appends n samples (16-bit samples or bytes), each converted to its file
 // word a block at a time; false when the stream did not take them all.  16-bit
 // samples on a little-endian host are their own file words and are written
-// as they stand.
+// as they stand.  The blocks are `scratch` (up to kScratchBlockWords words
+// of it, never more than n) when given: fewer, larger writes.
+inline constexpr size_t kScratchBlockWords = size_t{1} << 18;
 template <class Value>
-[[nodiscard]] bool write_samples_as_words(FILE* out, const Value* samples, size_t n) {
+[[nodiscard]] bool write_samples_as_words(FILE* out, const Value* samples, size_t n,
+                                          KeptBuffer<uint16_t>* scratch = nullptr) {
     if constexpr (sizeof(Value) == sizeof(uint16_t) && std::endian::native == std::endian::little)
         return write_words_in_file_order(out, reinterpret_cast<const uint16_t*>(samples), n);
-    uint16_t block[32768];
-    const size_t per_block = sizeof(block) / sizeof(block[0]);
+    uint16_t stack_block[32768];
+    uint16_t* block = stack_block;
+    size_t per_block = sizeof(stack_block) / sizeof(stack_block[0]);
+    if (scratch && n > per_block) {
+        const size_t words = n < kScratchBlockWords ? n : kScratchBlockWords;
+        if (uint16_t* kept = scratch->get(words)) {
+            block = kept;
+            per_block = words;
+        }
+    }
     while (n > 0) {
         const size_t count = n < per_block ? n : per_block;
         for (size_t i = 0; i < count; ++i) block[i] = file_word(samples[i]);

@@ -149,7 +149,7 @@ YuvFrame DeinterlacerModel::read_yuv_frame(FILE* input, FILE* stimulus, PixelPla
                 for (int32_t k = 0; k < w; ++k) dst[k] = src[k];
             }
         }
-        if (!write_samples_as_words(stimulus, at, n) ||
+        if (!write_samples_as_words(stimulus, at, n, &word_scratch) ||
             !add_sample_count(total_input, span.counted, "TOTAL_INPUT"))
             return YuvFrame::write_failed;
         at += n;
