@@ -4,6 +4,7 @@
 
 #include <bit>
 #include <cstdio>
+#include <cstring>
 
 #include "core/pixel_plane.h"
 #include "io/word_stream.h"
@@ -30,8 +31,15 @@ inline bool span_needs_gather(const PixelPlane& plane, const PlaneSpan& span) {
     if (!span_needs_gather(plane, span))
         return write_words_in_file_order(out, plane.row(0),
                                          static_cast<size_t>(span.width) * size_t(span.height));
-    gather_span(plane.row(0), plane.stride, span, columns, scratch,
-                [](Sample s) { return file_word(s); });
+    const size_t width = static_cast<size_t>(span.width);
+    if (std::endian::native == std::endian::little && !span.packed && !span.halved) {
+        // Rows of a plane with borders, each its own file words.
+        for (int32_t j = 0; j < span.height; ++j)
+            std::memcpy(scratch + size_t(j) * width, plane.row(j), sizeof(uint16_t) * width);
+    } else {
+        gather_span(plane.row(0), plane.stride, span, columns, scratch,
+                    [](Sample s) { return file_word(s); });
+    }
     return write_words_in_file_order(out, scratch, static_cast<size_t>(span.words));
 }
 
