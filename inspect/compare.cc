@@ -98,19 +98,14 @@ void open_stale_check(Comparison& c) {
 
 void check_stale_frame(Comparison& c, const ExpectedFrame& f) {
     if (!c.stale_open || c.stale_frame >= 0) return;
-    // A block at a time; the file is not read past its first difference.
-    constexpr int64_t kBlock = 1 << 16;
-    c.stale_words.resize(static_cast<size_t>(std::min(f.frame.words, kBlock)));
+    // The file is not read past its first difference.
     bool differs = false;
-    for (int64_t at = 0; at < f.frame.words && !differs;) {
-        const int64_t want = std::min(f.frame.words - at, kBlock);
-        const int64_t n = read_dump(&c.stale, c.stale_words.data(), want);
-        differs = n < want;
-        for (int64_t i = 0; i < n && !differs; ++i)
-            differs = c.stale_words[static_cast<size_t>(i)] != f.words[at + i];
-        at += n;
-    }
-    if (!differs) return;
+    const int64_t n = read_dump_blocks(
+        &c.stale, f.frame.words, &c.stale_words, [&](const int32_t* w, int64_t count, int64_t at) {
+            for (int64_t i = 0; i < count && !differs; ++i) differs = w[i] != f.words[at + i];
+            return !differs;
+        });
+    if (!differs && n == f.frame.words) return;
     c.stale_frame = f.frame.index;
     c.verdict.notes.push_back("golden.dat in this folder differs from this run's golden data from frame " +
                               std::to_string(f.frame.index) +
@@ -132,27 +127,19 @@ int32_t got_word(const Comparison& c, int64_t w) {
 // Reads the frame's n words of the dump a block at a time into c.got (and
 // the unknown ones aside); returns how many the dump had.
 int64_t read_frame_words(Comparison& c, int64_t n) {
-    constexpr int64_t kBlock = 1 << 16;
     c.got.resize(static_cast<size_t>(n));
     c.unknown_at.clear();
     c.unknown_word.clear();
-    c.block.resize(static_cast<size_t>(std::min(n, kBlock)));
-    int64_t have = 0;
-    while (have < n) {
-        const int64_t want = std::min(n - have, kBlock);
-        const int64_t got = read_dump(&c.dump, c.block.data(), want);
-        for (int64_t i = 0; i < got; ++i) {
-            const int32_t w = c.block[static_cast<size_t>(i)];
-            c.got[static_cast<size_t>(have + i)] = static_cast<uint16_t>(w);
-            if (is_unknown(w)) {
-                c.unknown_at.push_back(have + i);
-                c.unknown_word.push_back(w);
+    return read_dump_blocks(&c.dump, n, &c.block, [&](const int32_t* w, int64_t count, int64_t at) {
+        for (int64_t i = 0; i < count; ++i) {
+            c.got[static_cast<size_t>(at + i)] = static_cast<uint16_t>(w[i]);
+            if (is_unknown(w[i])) {
+                c.unknown_at.push_back(at + i);
+                c.unknown_word.push_back(w[i]);
             }
         }
-        have += got;
-        if (got < want) break;
-    }
-    return have;
+        return true;
+    });
 }
 
 // Counts and places the mismatches of plane p of frame f.

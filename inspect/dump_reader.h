@@ -74,6 +74,24 @@ bool open_dump(const std::string& path, WordFormat format, int64_t limit, bool q
 // Reads up to n words into out; returns how many (fewer at the end of the
 // dump or on an error, see r->failed).
 int64_t read_dump(DumpReader* r, int32_t* out, int64_t n);
+// Reads up to n words a block at a time into `block`, handing each block to
+// visit(words, count, first) (first: the index of its first word among the
+// n); stops early when visit returns false.  Returns how many were read.
+// A frame of dump words then costs one block, not a frame, of int32 words.
+template <class Visit>
+int64_t read_dump_blocks(DumpReader* r, int64_t n, std::vector<int32_t>* block, Visit visit) {
+    constexpr int64_t kBlockWords = 1 << 16;
+    block->resize(static_cast<size_t>(n < kBlockWords ? n : kBlockWords));
+    int64_t have = 0;
+    while (have < n) {
+        const int64_t want = n - have < kBlockWords ? n - have : kBlockWords;
+        const int64_t got = read_dump(r, block->data(), want);
+        const bool go_on = visit(block->data(), got, have);
+        have += got;
+        if (got < want || !go_on) break;
+    }
+    return have;
+}
 // Skips n words (or to the end); returns how many were skipped.
 int64_t skip_dump(DumpReader* r, int64_t n);
 // After the run's last word: notes whether the dump goes on.

@@ -2,7 +2,6 @@
 // of its data files lies.
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <new>
@@ -215,23 +214,19 @@ void describe_planes(const FrameLayout& l, ExpectedFrame* out) {
 
 // The words of frame f from the golden file given.
 int read_golden_frame(Expected* e, ExpectedFrame* out) {
-    constexpr int64_t kBlock = 1 << 16;
     const int64_t n = out->frame.words;
     e->file_words.resize(static_cast<size_t>(n));
-    e->read_block.resize(static_cast<size_t>(std::min(n, kBlock)));
-    for (int64_t at = 0; at < n;) {
-        const int64_t want = std::min(n - at, kBlock);
-        const int64_t got = read_dump(&e->golden_file, e->read_block.data(), want);
-        if (e->golden_file.failed) return -1;
-        if (got < want) {
-            report_error("%s ends inside frame %lld", printable(e->golden_path).c_str(),
-                         static_cast<long long>(out->frame.index));
-            return -1;
-        }
-        for (int64_t i = 0; i < got; ++i)
-            e->file_words[static_cast<size_t>(at + i)] =
-                static_cast<uint16_t>(e->read_block[static_cast<size_t>(i)]);
-        at += got;
+    const int64_t got = read_dump_blocks(
+        &e->golden_file, n, &e->read_block, [&](const int32_t* w, int64_t count, int64_t at) {
+            for (int64_t i = 0; i < count; ++i)
+                e->file_words[static_cast<size_t>(at + i)] = static_cast<uint16_t>(w[i]);
+            return true;
+        });
+    if (e->golden_file.failed) return -1;
+    if (got < n) {
+        report_error("%s ends inside frame %lld", printable(e->golden_path).c_str(),
+                     static_cast<long long>(out->frame.index));
+        return -1;
     }
     out->words = e->file_words.data();
     return 1;
