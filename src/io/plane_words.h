@@ -28,6 +28,7 @@ inline bool span_needs_gather(const PixelPlane& plane, const PlaneSpan& span) {
 [[nodiscard]] inline bool write_plane_span(FILE* out, const PixelPlane& plane,
                                            const PlaneSpan& span, ChromaColumns columns,
                                            uint16_t* scratch) {
+    if (!out) return true;
     if (!span_needs_gather(plane, span))
         return write_words_in_file_order(out, plane.row(0),
                                          static_cast<size_t>(span.width) * size_t(span.height));

@@ -7,7 +7,7 @@ bool write_words_in_file_order(FILE* out, const uint16_t* words, size_t n) {
 }
 
 bool write_raw_bytes(FILE* out, const void* bytes, size_t n) {
-    return n == 0 || std::fwrite(bytes, 1, n, out) == n;
+    return n == 0 || !out || std::fwrite(bytes, 1, n, out) == n;
 }
 
 bool close_stream(FILE* stream) {
