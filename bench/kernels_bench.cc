@@ -156,22 +156,26 @@ void bob_plane(benchmark::State& state, const KernelTable* k) {
     });
 }
 
-void intra_plane(benchmark::State& state, const KernelTable* k) {
+// `even`: the 4:2:2 chroma kernels, which work out the even columns only.
+void intra_plane(benchmark::State& state, const KernelTable* k, bool even) {
     const BenchModel& bm = plane_model();
     const PixelPlane& c = bm.cur();
+    const IntraRowKernel kernel = even ? k->intra_row_even : k->intra_row;
     run_plane(state, bm, [&](int32_t j, Sample* out) {
-        k->intra_row(c.row(j - 1), c.row(j), c.row(j + 1), out, kPlaneWidth, bm.params());
+        kernel(c.row(j - 1), c.row(j), c.row(j + 1), out, kPlaneWidth, bm.params());
     });
 }
 
 // The motion goes through one row, as in a run, where plane 0 of a row
 // measures it and the later planes of that row read it straight back; the
 // reusing kernel reads the motion of a middle row of plane 0.
-void inter_plane(benchmark::State& state, const KernelTable* k, bool reuse) {
+void inter_plane(benchmark::State& state, const KernelTable* k, bool reuse, bool even) {
     const BenchModel& bm = plane_model();
     if (!bm.ok) return state.SkipWithError("allocation failed");
     const PixelPlane &c = bm.cur(reuse ? 1 : 0), &o = bm.prev(reuse ? 1 : 0);
-    const InterRowKernel kernel = reuse ? k->inter_row_reusing : k->inter_row_measuring;
+    const InterRowKernel kernel = even    ? k->inter_row_reusing_even
+                                  : reuse ? k->inter_row_reusing
+                                          : k->inter_row_measuring;
     MotionValue* motion = bm.m.motion_store.row(0);
     std::vector<Sample> first(kPlaneWidth);
     constexpr int32_t j0 = kPlaneHeight / 2;
@@ -197,15 +201,19 @@ int register_kernels() {
         const KernelTable* k = variants[v].table;
         if (k->bob_row)
             benchmark::RegisterBenchmark((std::string("plane/bob/") + k->name).c_str(), bob_plane, k);
-        for (const std::string shape : {"row/", "plane/"}) {
-            const bool row = shape == "row/";
-            auto inter = row ? inter_row : inter_plane;
-            benchmark::RegisterBenchmark((shape + "intra/" + k->name).c_str(),
-                                         row ? intra_row : intra_plane, k);
-            benchmark::RegisterBenchmark((shape + "inter/" + k->name).c_str(), inter, k, false);
-            benchmark::RegisterBenchmark((shape + "inter_reusing_motion/" + k->name).c_str(),
-                                         inter, k, true);
-        }
+        const std::string name = k->name;
+        benchmark::RegisterBenchmark(("row/intra/" + name).c_str(), intra_row, k);
+        benchmark::RegisterBenchmark(("row/inter/" + name).c_str(), inter_row, k, false);
+        benchmark::RegisterBenchmark(("row/inter_reusing_motion/" + name).c_str(), inter_row, k,
+                                     true);
+        benchmark::RegisterBenchmark(("plane/intra/" + name).c_str(), intra_plane, k, false);
+        benchmark::RegisterBenchmark(("plane/inter/" + name).c_str(), inter_plane, k, false, false);
+        benchmark::RegisterBenchmark(("plane/inter_reusing_motion/" + name).c_str(), inter_plane, k,
+                                     true, false);
+        benchmark::RegisterBenchmark(("plane/intra_even_columns/" + name).c_str(), intra_plane, k,
+                                     true);
+        benchmark::RegisterBenchmark(("plane/inter_reusing_even_columns/" + name).c_str(),
+                                     inter_plane, k, true, true);
     }
     benchmark::RegisterBenchmark("row/intra/per_sample_reference", intra_reference_row);
     benchmark::RegisterBenchmark("row/inter/per_sample_reference", inter_reference_row);

@@ -1,9 +1,12 @@
 // Builds one golden frame from the field held in a field buffer.  Rows of the
 // kept parity (and the frame's last row) pass unchanged; every other row is
 // rebuilt by the row kernel of the method in force, taken from kernels()
-// once per frame and called once per row.  The frame is built row by row,
-// each row through every plane before the next: the inter method's motion,
-// measured on plane 0, is then needed for one row only.
+// once per frame and called once per row.  The 4:2:2 chroma planes, of which
+// "golden.dat" and "golden.yuv" take the even columns only, are rebuilt in
+// those columns, each result given to the odd column after it too (but for a
+// picture input, whose golden picture shows every column).  The frame is
+// built row by row, each row through every plane before the next: the inter
+// method's motion, measured on plane 0, is then needed for one row only.
 #include <cstring>
 
 #include "core/record.h"
@@ -21,9 +24,11 @@ void DeinterlacerModel::interpolate_frame(int32_t buffer, int32_t parity, int32_
     const KernelTable& k = kernels();
     MotionValue* const motion = motion_store.row(0);
 
+    const bool even_chroma = ycbcr422 != 0 && run.source != StimulusSource::bmp;
     for (int32_t i = 0; i < active_height; ++i) {
         const bool kept = i % 2 == keep || i == last_row;
         for (int32_t p = 0; p < num_plane; ++p) {
+            const bool even = even_chroma && (p == 1 || p == 2);
             const PixelPlane& cur = field_store[buffer][p];
             const PixelPlane& oth = field_store[1 - buffer][p];
             Sample* const row = golden_frame()[p].row(i);
@@ -38,14 +43,17 @@ void DeinterlacerModel::interpolate_frame(int32_t buffer, int32_t parity, int32_
                 k.bob_row(cur.row(i - 1), cur.row(i + 1), row, width);
                 break;
             case RowKernel::intra:
-                k.intra_row(cur.row(i - 1), cur.row(i), cur.row(i + 1), row, width, params);
+                (even ? k.intra_row_even : k.intra_row)(cur.row(i - 1), cur.row(i), cur.row(i + 1),
+                                                        row, width, params);
                 break;
             case RowKernel::inter: {
                 // Later planes of 4:2:2 and 4:4:4 data take the motion of plane 0.
                 const bool reuse = p > 0 && (ycbcr422 != 0 || ycbcr444 != 0);
-                (reuse ? k.inter_row_reusing : k.inter_row_measuring)(
-                    cur.row(i - 1), cur.row(i), cur.row(i + 1), oth.row(i - 1), oth.row(i),
-                    oth.row(i + 1), motion, row, width, params);
+                (even    ? k.inter_row_reusing_even
+                 : reuse ? k.inter_row_reusing
+                         : k.inter_row_measuring)(cur.row(i - 1), cur.row(i), cur.row(i + 1),
+                                                  oth.row(i - 1), oth.row(i), oth.row(i + 1),
+                                                  motion, row, width, params);
                 break;
             }
             }

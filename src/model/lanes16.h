@@ -63,13 +63,26 @@ inline Mask either(Mask a, Mask b) { return a | b; }
 inline Mask but_not(Mask a, Mask b) { return a & ~b; }
 inline bool any(Mask m) { return m != 0; }
 inline bool all(Mask m) { return m == 0xFFFFFFFFu; }
-// The motion values at motion[0 .. kLanes) cut to -32768..32767, each as a
-// signed lane (which the 16-bit lanes of V hold as they are).
-inline V narrow_motion(const MotionValue* motion) {
-    const __m512i packed =
-        _mm512_packs_epi32(_mm512_loadu_si512(motion), _mm512_loadu_si512(motion + 16));
+// The 32-bit values of lo then hi cut to -32768..32767, each as a signed
+// lane (which the 16-bit lanes of V hold as they are).
+inline V narrow(__m512i lo, __m512i hi) {
     // The pack interleaves the 64-bit quarters of its two sources lane by lane.
-    return _mm512_maskz_permutexvar_epi64(0xFF, _mm512_setr_epi64(0, 2, 4, 6, 1, 3, 5, 7), packed);
+    return _mm512_maskz_permutexvar_epi64(0xFF, _mm512_setr_epi64(0, 2, 4, 6, 1, 3, 5, 7),
+                                          _mm512_packs_epi32(lo, hi));
+}
+// The motion values at motion[0 .. kLanes), narrowed.
+inline V narrow_motion(const MotionValue* motion) {
+    return narrow(_mm512_loadu_si512(motion), _mm512_loadu_si512(motion + 16));
+}
+// The motion values at motion[0], motion[2], ..., motion[2 * kLanes - 2],
+// narrowed.
+inline V narrow_motion_even(const MotionValue* motion) {
+    const __m512i even =
+        _mm512_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
+    const auto half_of = [&](const MotionValue* m) {
+        return _mm512_permutex2var_epi32(_mm512_loadu_si512(m), even, _mm512_loadu_si512(m + 16));
+    };
+    return narrow(half_of(motion), half_of(motion + 32));
 }
 // Lanes of a below t, both read as signed.
 inline Mask below_signed(V a, V t) { return _mm512_cmplt_epi16_mask(a, t); }
@@ -128,6 +141,54 @@ inline V centre_of(V left, V right) {
 inline Beside beside(const Sample* p) {
     const V left = load(p - 1), right = load(p + 1);
     return {left, centre_of(left, right), right};
+}
+// Lane i of the permute picks lane 2i (2i + 1) of its two sources (indices
+// from 32 on are the second's), lane i + 1 of the first source and, for lane
+// 31, lane k of the second (next[k]), or lane i / 2 (plus 16) of one source.
+struct PairIndex {
+    alignas(64) short even[32];
+    alignas(64) short odd[32];
+    alignas(64) short next[3][32];
+    alignas(64) short low_twice[32];
+    alignas(64) short high_twice[32];
+};
+constexpr PairIndex pair_index() {
+    PairIndex t{};
+    for (int32_t i = 0; i < 32; ++i) {
+        t.even[i] = static_cast<short>(2 * i);
+        t.odd[i] = static_cast<short>(2 * i + 1);
+        for (int32_t k = 0; k < 3; ++k) t.next[k][i] = static_cast<short>(i < 31 ? i + 1 : 32 + k);
+        t.low_twice[i] = static_cast<short>(i / 2);
+        t.high_twice[i] = static_cast<short>(16 + i / 2);
+    }
+    return t;
+}
+constexpr PairIndex kPairIndex = pair_index();
+inline V pick(V a, const short* index, V b) {
+    return _mm512_permutex2var_epi16(a, _mm512_load_si512(index), b);
+}
+// Every other sample from p - 2 on, in columns -2..+2 (lane i: p[2i + x]),
+// from two loads and a short one (p[62..69]) and five permutes: columns 0,
+// +1 and +2 are columns -2, -1 and 0 one lane on.
+inline Around around_even(const Sample* p) {
+    const V a = load(p - 2), b = load(p + 30);
+    const V tail =
+        _mm512_castsi128_si512(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 62)));
+    const V m2 = pick(a, kPairIndex.even, b), m1 = pick(a, kPairIndex.odd, b);
+    const V c = pick(m2, kPairIndex.next[0], tail);
+    return {m2, m1, c, pick(m1, kPairIndex.next[1], tail), pick(c, kPairIndex.next[2], tail)};
+}
+// The same in columns -1..+1 (p[63] the short load).
+inline Beside beside_even(const Sample* p) {
+    const V a = load(p - 1), b = load(p + 31);
+    const V m1 = pick(a, kPairIndex.even, b);
+    return {m1, pick(a, kPairIndex.odd, b),
+            pick(m1, kPairIndex.next[0], _mm512_set1_epi16(static_cast<short>(p[63])))};
+}
+// Lane i of v at p[2i] and p[2i + 1].
+inline void store_pairs(Sample* p, V v) {
+    store(p, _mm512_permutexvar_epi16(_mm512_load_si512(kPairIndex.low_twice), v));
+    store(p + 32, _mm512_permutexvar_epi16(_mm512_load_si512(kPairIndex.high_twice), v));
 }
 #else
 using V = __m256i;

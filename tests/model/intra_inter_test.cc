@@ -105,7 +105,9 @@ TEST(WorkedWindows, IntraAndInter) {
 }
 
 // Outputs of every row of every plane, by the row kernels of `kernels` or (null) by the
-// per-sample reference, then the motion plane; no sample lies above `largest`.
+// per-sample reference, then the motion plane; no sample lies above `largest`.  The 4:2:2
+// chroma planes go through the even-column kernels: each odd column holds the even one's
+// result.
 static std::vector<int32_t> run_pass(DeinterlacerModel& m, bool inter, const KernelTable* kernels,
                                      int32_t largest) {
     std::vector<MotionValue> motion(
@@ -119,19 +121,26 @@ static std::vector<int32_t> run_pass(DeinterlacerModel& m, bool inter, const Ker
         for (int32_t j = 0; j < m.active_height; ++j) {
             const PixelPlane &cur = m.field_store[0][p], &oth = m.field_store[1][p];
             const bool reuse = (m.ycbcr422 || m.ycbcr444) && p > 0;
+            const bool even = m.ycbcr422 && (p == 1 || p == 2);
             std::vector<int32_t> out(static_cast<size_t>(m.active_width), -1);
             std::vector<Sample> row(static_cast<size_t>(m.active_width), 0xFFFF);
             const Sample *u = cur.row(j - 1), *c = cur.row(j), *d = cur.row(j + 1);
             if (kernels && inter)
-                (reuse ? kernels->inter_row_reusing : kernels->inter_row_measuring)(
-                    u, c, d, oth.row(j - 1), oth.row(j), oth.row(j + 1), motion_row(j), row.data(),
-                    m.active_width, params);
+                (even    ? kernels->inter_row_reusing_even
+                 : reuse ? kernels->inter_row_reusing
+                         : kernels->inter_row_measuring)(u, c, d, oth.row(j - 1), oth.row(j),
+                                                         oth.row(j + 1), motion_row(j), row.data(),
+                                                         m.active_width, params);
             if (kernels && !inter)
-                kernels->intra_row(u, c, d, row.data(), m.active_width, params);
+                (even ? kernels->intra_row_even : kernels->intra_row)(u, c, d, row.data(),
+                                                                      m.active_width, params);
             if (kernels) out.assign(row.begin(), row.end());
-            for (int32_t k = 0; !kernels && k < m.active_width; ++k)
-                out[static_cast<size_t>(k)] = inter ? inter_reference(cur, oth, j, k, motion_row(j) + k, reuse, params)
-                               : intra_reference(cur, j, k, m.max_value);
+            for (int32_t k = 0; !kernels && k < m.active_width; ++k) {
+                const int32_t at = even ? k & ~1 : k;
+                out[static_cast<size_t>(k)] =
+                    inter ? inter_reference(cur, oth, j, at, motion_row(j) + at, reuse, params)
+                          : intra_reference(cur, j, at, m.max_value);
+            }
             result.insert(result.end(), out.begin(), out.end());
         }
     result.insert(result.end(), motion.begin(), motion.end());
@@ -139,10 +148,10 @@ static std::vector<int32_t> run_pass(DeinterlacerModel& m, bool inter, const Ker
 }
 
 // Every kernel variant this processor runs (the plain one always) against the per-sample
-// reference.  Widths 1, 5, 17, 40, 67 (no vector, one or two vectors of 16 or 32 lanes and
-// a tail); every sample width 1..16; modes 1 plane, 3, 3 of 4:2:2, 3 of 4:4:4; current
-// planes (borders too) of 0, max, max - 1, a mix of those, random, or random bytes (above
-// max below 8 bits, as a headerless YUV input stores them); the other buffer mostly copies
+// reference.  Widths 1, 5, 17, 40, 67, 130 (no vector, one or two vectors of 16 or 32 lanes
+// or of 32 even columns, and a tail); every sample width 1..16; modes 1 plane, 3, 3 of 4:2:2, 3 of
+// 4:4:4; current planes (borders too) of 0, max, max - 1, a mix of those, random, or random bytes
+// (above max below 8 bits, as a headerless YUV input stores them); the other buffer mostly copies
 // the current one, or for every fourth n is its complement (whole vectors of fast motion);
 // thresholds negative, 0 and up to four times max (beyond 16 bits at 16).
 TEST(KernelVariants, MatchPerSampleReference) {
@@ -159,7 +168,7 @@ TEST(KernelVariants, MatchPerSampleReference) {
         std::printf("kernel variant %s: checked\n", table.name);
         SCOPED_TRACE(table.name);
         std::mt19937 rng(4321);
-        for (int32_t width : {1, 5, 17, 40, 67})
+        for (int32_t width : {1, 5, 17, 40, 67, 130})
             for (int32_t dwidth = 1; dwidth <= 16; ++dwidth)
                 for (int n = 0; n < 24; ++n) {
                     const int mode = n / 6, pattern = n % 6;
