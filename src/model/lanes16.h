@@ -168,12 +168,13 @@ inline V pick(V a, const short* index, V b) {
     return _mm512_permutex2var_epi16(a, _mm512_load_si512(index), b);
 }
 // Every other sample from p - 2 on, in columns -2..+2 (lane i: p[2i + x]),
-// from two loads and a short one (p[62..69]) and five permutes: columns 0,
-// +1 and +2 are columns -2, -1 and 0 one lane on.
+// from two loads and a short one (p[62..65], no further than the columns
+// read) and five permutes: columns 0, +1 and +2 are columns -2, -1 and 0 one
+// lane on.
 inline Around around_even(const Sample* p) {
     const V a = load(p - 2), b = load(p + 30);
     const V tail =
-        _mm512_castsi128_si512(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 62)));
+        _mm512_castsi128_si512(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + 62)));
     const V m2 = pick(a, kPairIndex.even, b), m1 = pick(a, kPairIndex.odd, b);
     const V c = pick(m2, kPairIndex.next[0], tail);
     return {m2, m1, c, pick(m1, kPairIndex.next[1], tail), pick(c, kPairIndex.next[2], tail)};
