@@ -6,8 +6,10 @@
 // plane, row and column.  The writers, the counters and the sequencer use it.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "core/record.h"
 
@@ -25,6 +27,27 @@ constexpr int64_t chroma_words(int64_t w, int64_t h) { return w * h / 2; }
 // have a partner column (a golden frame keeps columns 0, 2, 4, ...).
 enum class ChromaColumns { all, even };
 
+// Samples first, first + 2, ..., first + 2(n - 1) of row (first 0 or 1), each
+// convert(sample), into out[0 .. n).  Rows of 16-bit samples are read as
+// 32-bit pairs on a little-endian host, which the compiler turns into vector
+// code; both samples of each pair lie inside the row.
+template <class In, class Out, class Convert>
+void gather_every_other(const In* row, int32_t first, int32_t n, Out* out, Convert convert) {
+    if constexpr (sizeof(In) == 2 && std::endian::native == std::endian::little) {
+        const auto pair_at = [row](int32_t m) {
+            uint32_t pair;
+            std::memcpy(&pair, row + 2 * m, sizeof pair);
+            return pair;
+        };
+        if (first == 0)
+            for (int32_t m = 0; m < n; ++m) out[m] = convert(static_cast<In>(pair_at(m) & 0xFFFFu));
+        else
+            for (int32_t m = 0; m < n; ++m) out[m] = convert(static_cast<In>(pair_at(m) >> 16));
+    } else {
+        for (int32_t m = 0; m < n; ++m) out[m] = convert(row[2 * m + first]);
+    }
+}
+
 // Packs the w x h chroma plane whose row j is origin + j*stride into
 // chroma_words(w, h) entries of out, each convert(sample); entries that no
 // column reaches are 0.
@@ -40,8 +63,7 @@ void pack_chroma(const In* origin, ptrdiff_t stride, int32_t w, int32_t h,
         Out* at = out + chroma_word(w, j, 0);
         // Every column in order: the odd column of each pair replaces the
         // even one, and an odd width's last column has no partner.
-        const int32_t first = step == 2 ? 0 : 1;
-        for (int32_t m = 0; m < w / 2; ++m) at[m] = convert(row[2 * m + first]);
+        gather_every_other(row, step == 2 ? 0 : 1, w / 2, at, convert);
         if (step == 1 && w % 2 != 0) at[w / 2] = convert(row[w - 1]);
     }
 }
@@ -76,9 +98,13 @@ void gather_span(const In* origin, ptrdiff_t stride, const PlaneSpan& span,
     // Halved chroma keeps the even columns, whatever `columns` says.
     const int32_t step = span.halved ? 2 : 1;
     if (step == 2) {
+        // The last sample alone: with an odd frame width it has no partner
+        // column.
         for (int32_t j = 0; j < span.height; ++j, out += span.width) {
             const In* row = origin + j * stride;
-            for (int32_t k = 0; k < span.width; ++k) out[k] = convert(row[2 * k]);
+            const int32_t pairs = span.width > 0 ? span.width - 1 : 0;
+            gather_every_other(row, 0, pairs, out, convert);
+            for (int32_t k = pairs; k < span.width; ++k) out[k] = convert(row[2 * k]);
         }
         return;
     }
