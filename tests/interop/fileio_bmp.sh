@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Pictures made by ImageMagick go through the program with dmethod=weave:
-# golden.bmp has the configured size and decodes to exactly the input.
+# golden.bmp has the configured size and decodes to exactly the input; with
+# dmethod=intra it is the same whatever ycbcr422 says.
 # Usage: fileio_bmp.sh VELDAX_GEN
 set -u
 source "$(dirname "$0")/lib.sh" "$1" convert identify
@@ -41,6 +42,18 @@ check truecolor 3 rose24.bmp rgb
 check palette 1 rose8.bmp rgb
 check alpha 4 rose32.bmp rgba
 check topdown 3 topdown.bmp rgb
+
+# A picture's golden picture shows every column: with ycbcr422=1 its planes 1
+# and 2 are rebuilt in full, so the intra method (no motion taken from plane
+# 0) gives the same golden.bmp as without.
+for c422 in 0 1; do
+    printf 'num_plane=3\nframe_width=70\nframe_height=46\ndmethod=intra\nycbcr422=%s\n' \
+        "$c422" >"intra$c422.kvf"
+    rm -f golden.bmp
+    "$bin" "intra$c422.kvf" -b rose24.bmp >"intra$c422.log" 2>&1 && cp golden.bmp "intra$c422.bmp" ||
+        fail "intra ycbcr422=$c422: run failed: $(cat "intra$c422.log")"
+done
+cmp -s intra0.bmp intra1.bmp || fail "intra: golden.bmp of ycbcr422=1 differs from ycbcr422=0"
 
 [ "$failures" = 0 ] || exit 1
 echo "PASS"
