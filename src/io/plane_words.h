@@ -19,12 +19,19 @@ inline bool span_needs_gather(const PixelPlane& plane, const PlaneSpan& span) {
            plane.stride != span.width;
 }
 
+// The scratch words write_plane_span needs for `span` of `plane` (0 for a
+// plane written as it stands).
+inline int64_t span_scratch_words(const PixelPlane& plane, const PlaneSpan& span) {
+    return span_needs_gather(plane, span) ? row_blocks(span, kScratchBlockWords).entries : 0;
+}
+
 // Appends the span.words words of `span` (see gather_span) from `plane`.  On
 // a little-endian host a plane without borders is its own file words and goes
-// out in one write; any other span is gathered into `scratch` (span.words
-// entries) first, so a plane is one write whatever its borders (a write a
-// row costs a system call a row).  False when the stream did not take them
-// all.
+// out in one write; any other span is gathered into `scratch`
+// (span_scratch_words entries) a block of rows at a time, each block one
+// write: a few writes a plane whatever its borders (a write a row costs a
+// system call a row), and the block is still in the cache when it is
+// written.  False when the stream did not take them all.
 [[nodiscard]] inline bool write_plane_span(FILE* out, const PixelPlane& plane,
                                            const PlaneSpan& span, ChromaColumns columns,
                                            uint16_t* scratch) {
@@ -33,15 +40,21 @@ inline bool span_needs_gather(const PixelPlane& plane, const PlaneSpan& span) {
         return write_words_in_file_order(out, plane.row(0),
                                          static_cast<size_t>(span.width) * size_t(span.height));
     const size_t width = static_cast<size_t>(span.width);
-    if (std::endian::native == std::endian::little && !span.packed && !span.halved) {
-        // Rows of a plane with borders, each its own file words.
-        for (int32_t j = 0; j < span.height; ++j)
-            std::memcpy(scratch + size_t(j) * width, plane.row(j), sizeof(uint16_t) * width);
-    } else {
-        gather_span(plane.row(0), plane.stride, span, columns, scratch,
-                    [](Sample s) { return file_word(s); });
+    const RowBlocks blocks = row_blocks(span, kScratchBlockWords);
+    for (int32_t j0 = 0; j0 < span.height; j0 += blocks.rows) {
+        const PlaneSpan part = row_block(span, j0, blocks.rows);
+        if (std::endian::native == std::endian::little && !span.packed && !span.halved) {
+            // Rows of a plane with borders, each its own file words.
+            for (int32_t j = 0; j < part.height; ++j)
+                std::memcpy(scratch + size_t(j) * width, plane.row(j0 + j),
+                            sizeof(uint16_t) * width);
+        } else {
+            gather_span(plane.row(j0), plane.stride, part, columns, scratch,
+                        [](Sample s) { return file_word(s); });
+        }
+        if (!write_words_in_file_order(out, scratch, static_cast<size_t>(part.words))) return false;
     }
-    return write_words_in_file_order(out, scratch, static_cast<size_t>(span.words));
+    return true;
 }
 
 }  // namespace veldax

@@ -1,11 +1,13 @@
 // Synthetic stimulus: a deterministic ramp ("-d") or random samples ("-g"),
 // stored into a field buffer and appended to "stimulus.dat" as 16-bit words.
-#include "core/record.h"
-#include "store/frame_layout.h"
+#include <algorithm>
+
 #include "core/random_source.h"
-#include "model/kernel_table.h"
-#include "io/sample_count.h"
+#include "core/record.h"
 #include "io/plane_words.h"
+#include "io/sample_count.h"
+#include "model/kernel_table.h"
+#include "store/frame_layout.h"
 
 namespace veldax {
 
@@ -55,10 +57,12 @@ Status DeinterlacerModel::fill_synthetic_field(FILE* stimulus, PixelPlane* plane
 
     // 2. The frame's own top-left part, plane by plane, as the layout packs it.
     const FrameLayout layout = this->layout();
-    const FrameSize size = layout.frame_size(frame);
-    const size_t area = static_cast<size_t>(int64_t{size.width} * size.height);
-    uint16_t* words = word_scratch.get(area);
-    if (area && !words) return Status::output_write_failed;
+    size_t gathered = 0;
+    for (int32_t p = 0; p < num_plane; ++p)
+        gathered = std::max(gathered, static_cast<size_t>(span_scratch_words(
+                                          planes[p], layout.stimulus_plane(p, frame))));
+    uint16_t* words = word_scratch.get(gathered);
+    if (gathered && !words) return Status::output_write_failed;
 
     for (int32_t p = 0; p < num_plane; ++p) {
         const PlaneSpan span = layout.stimulus_plane(p, frame);

@@ -2,16 +2,17 @@
 // Y4M stream (a "FRAME" line ahead of each, two little-endian bytes a sample
 // above 8 bits), read into a field buffer and written back from the golden
 // frames as "golden.yuv" in the input's layout and depth.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "core/record.h"
 #include "core/report.h"
-#include "store/frame_layout.h"
 #include "io/sample_count.h"
 #include "io/word_stream.h"
 #include "io/y4m.h"
+#include "store/frame_layout.h"
 
 namespace veldax {
 
@@ -159,35 +160,41 @@ YuvFrame DeinterlacerModel::read_yuv_frame(FILE* input, FILE* stimulus, PixelPla
 
 Status DeinterlacerModel::write_golden_yuv(FILE* golden_yuv) {
     const FrameLayout layout = this->layout();
-    if (layout.y4m && layout.yuv_sample_bytes == 2) {
-        // Samples as they are (not clipped to the input's depth), one
-        // little-endian word each; chroma from the even columns.
-        const size_t area = static_cast<size_t>(frame_width) * static_cast<size_t>(frame_height);
-        Scratch<Sample> samples(area);
-        if (!samples.ok()) return Status::output_write_failed;
-        const PixelPlane* golden = golden_frame();
-        for (int32_t p = 0; p < layout.yuv_planes(); ++p) {
-            const PlaneSpan span = layout.yuv_plane(p);
-            gather_span(golden[p].row(0), golden[p].stride, span, ChromaColumns::even,
-                        samples.get(), same);
-            if (!write_samples_as_words(golden_yuv, samples.get(), static_cast<size_t>(span.words)))
-                return Status::output_write_failed;
-        }
-        return Status::ok;
-    }
-    const size_t area = static_cast<size_t>(active_width) * static_cast<size_t>(active_height);
-    unsigned char* bytes = byte_scratch.get(area);
-    if ((area && !bytes) || (ycbcr422 && num_plane < 3)) return Status::output_write_failed;
+    if (ycbcr422 && num_plane < 3) return Status::output_write_failed;
     const PixelPlane* golden = golden_frame();
+    // Each plane a block of rows at a time (see row_blocks), the block
+    // written while it is still in the cache: the samples as they are (not
+    // clipped to the input's depth) as little-endian words for a Y4M clip of
+    // more than 8 bits, otherwise the low byte of each.  4:2:2 chroma planes
+    // at half width, from the even columns (with an odd width some positions
+    // get no sample and stay 0).
+    const bool words = layout.y4m && layout.yuv_sample_bytes == 2;
+    size_t most = 0;
+    for (int32_t p = 0; p < layout.yuv_planes(); ++p)
+        most = std::max(
+            most, static_cast<size_t>(row_blocks(layout.yuv_plane(p), kScratchBlockWords).entries));
+    uint16_t* const word_block = words ? word_scratch.get(most) : nullptr;
+    unsigned char* const byte_block = words ? nullptr : byte_scratch.get(most);
+    if (most && !word_block && !byte_block) return Status::output_write_failed;
 
-    // Low byte of every sample; 4:2:2 chroma planes at half width, from the
-    // even columns (with an odd width some positions get no sample and stay 0).
     for (int32_t p = 0; p < layout.yuv_planes(); ++p) {
         const PlaneSpan span = layout.yuv_plane(p);
-        gather_span(golden[p].row(0), golden[p].stride, span, ChromaColumns::even, bytes,
-                    low_byte);
-        if (!write_raw_bytes(golden_yuv, bytes, static_cast<size_t>(span.words)))
-            return Status::output_write_failed;
+        const RowBlocks blocks = row_blocks(span, kScratchBlockWords);
+        for (int32_t j = 0; j < span.height; j += blocks.rows) {
+            const PlaneSpan part = row_block(span, j, blocks.rows);
+            const Sample* origin = golden[p].row(j);
+            const auto n = static_cast<size_t>(part.words);
+            bool ok;
+            if (words) {
+                gather_span(origin, golden[p].stride, part, ChromaColumns::even, word_block, same);
+                ok = write_samples_as_words(golden_yuv, word_block, n);
+            } else {
+                gather_span(origin, golden[p].stride, part, ChromaColumns::even, byte_block,
+                            low_byte);
+                ok = write_raw_bytes(golden_yuv, byte_block, n);
+            }
+            if (!ok) return Status::output_write_failed;
+        }
     }
     return Status::ok;
 }

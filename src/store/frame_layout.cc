@@ -1,5 +1,7 @@
 #include "store/frame_layout.h"
 
+#include <algorithm>
+
 #include "core/record.h"
 #include "model/methods.h"
 
@@ -70,6 +72,31 @@ PlaneSpan FrameLayout::golden_plane(int32_t plane, int32_t i) const {
     if (span.packed) span.counted = int64_t{s.height} * (s.width / 2);
     if (parallel && plane != 0) span.counted = 0;
     return span;
+}
+
+namespace {
+
+// Entries a row of the span takes, or 0 when its rows share entries.
+int64_t entries_per_row(const PlaneSpan& span) {
+    if (!span.packed) return span.width;
+    return span.width % 2 == 0 ? span.width / 2 : 0;
+}
+
+}  // namespace
+
+RowBlocks row_blocks(const PlaneSpan& span, int64_t most_entries) {
+    const int64_t per_row = entries_per_row(span);
+    if (per_row <= 0 || span.height <= 0) return {span.height, span.words};
+    const int64_t rows = std::clamp<int64_t>(most_entries / per_row, 1, span.height);
+    return {static_cast<int32_t>(rows), rows * per_row};
+}
+
+PlaneSpan row_block(const PlaneSpan& span, int32_t j, int32_t rows) {
+    PlaneSpan part = span;
+    part.height = std::min(rows, span.height - j);
+    part.words = entries_per_row(span) * part.height;
+    if (part.height == span.height) part.words = span.words;
+    return part;
 }
 
 SamplePosition span_position(const PlaneSpan& span, int64_t word) {

@@ -62,9 +62,11 @@ void pack_chroma(const In* origin, ptrdiff_t stride, int32_t w, int32_t h,
         const In* row = origin + j * stride;
         Out* at = out + chroma_word(w, j, 0);
         // Every column in order: the odd column of each pair replaces the
-        // even one, and an odd width's last column has no partner.
+        // even one, and an odd width's last column has no partner (in the
+        // last row of an odd height its word would lie past the plane's).
         gather_every_other(row, step == 2 ? 0 : 1, w / 2, at, convert);
-        if (step == 1 && w % 2 != 0) at[w / 2] = convert(row[w - 1]);
+        if (step == 1 && w % 2 != 0 && chroma_word(w, j, w - 1) < chroma_words(w, h))
+            at[w / 2] = convert(row[w - 1]);
     }
 }
 
@@ -113,6 +115,19 @@ void gather_span(const In* origin, ptrdiff_t stride, const PlaneSpan& span,
         for (int32_t k = 0; k < span.width; ++k) out[k] = convert(row[k]);
     }
 }
+
+// A span gathered and written a block of rows at a time, so that the block
+// stays in the processor's cache between the two: `rows` rows a block, each
+// block `entries` entries at most.  The rows of 4:2:2 chroma of an odd width
+// share words: such a span is one block.
+struct RowBlocks {
+    int32_t rows = 0;
+    int64_t entries = 0;
+};
+RowBlocks row_blocks(const PlaneSpan& span, int64_t most_entries);
+// Rows [j, j + rows) of a span that row_blocks splits, as a span of its own
+// (rows past the last are left out).
+PlaneSpan row_block(const PlaneSpan& span, int32_t j, int32_t rows);
 
 // Row and column of the frame that word `word` of a plane span holds.  A
 // packed chroma word c of row j is column 2c (its even column); a word that

@@ -170,6 +170,39 @@ TEST(FrameLayout, SpanPositionInvertsThePacking) {
     }
 }
 
+// A span gathered a block of rows at a time (blocks of 1, 3 and 7 entries at most, and
+// more than the span) gives the entries of the span gathered whole, odd widths included.
+TEST(FrameLayout, RowBlocksGatherTheWholeSpan) {
+    std::vector<uint16_t> plane(12 * 5);
+    for (size_t i = 0; i < plane.size(); ++i) plane[i] = static_cast<uint16_t>(i + 1);
+    for (int32_t w : {1, 2, 3, 4, 5, 12})
+        for (int32_t h : {1, 2, 5})
+            for (int kind = 0; kind < 3; ++kind)
+                for (ChromaColumns columns : {ChromaColumns::all, ChromaColumns::even}) {
+                    const bool packed = kind == 1, halved = kind == 2;
+                    const int32_t width = halved ? (w + 1) / 2 : w;
+                    const PlaneSpan span{width,  h,
+                                         packed, packed ? chroma_words(w, h) : int64_t{width} * h,
+                                         0,      halved};
+                    std::vector<uint16_t> whole(static_cast<size_t>(span.words), 0xFFFF);
+                    const auto same = [](uint16_t v) { return v; };
+                    gather_span(plane.data(), 12, span, columns, whole.data(), same);
+                    for (int64_t most : {1, 3, 7, 1000}) {
+                        const RowBlocks blocks = row_blocks(span, most);
+                        std::vector<uint16_t> joined;
+                        for (int32_t j = 0; j < h; j += blocks.rows) {
+                            const PlaneSpan part = row_block(span, j, blocks.rows);
+                            ASSERT_LE(part.words, blocks.entries);
+                            std::vector<uint16_t> out(static_cast<size_t>(part.words), 0xFFFF);
+                            gather_span(plane.data() + j * 12, 12, part, columns, out.data(), same);
+                            joined.insert(joined.end(), out.begin(), out.end());
+                        }
+                        EXPECT_EQ(joined, whole)
+                            << w << "x" << h << " kind " << kind << " most " << most;
+                    }
+                }
+}
+
 TEST(FrameLayout, GoldenPlaneWordAndStimulusRecords) {
     veldax_test::TestModel t(12, 6, 3, 10);
     t.m.ycbcr422 = 1;
