@@ -239,6 +239,10 @@ struct Beside {
     V m1, c, p1;
 };
 inline Beside beside(const Sample* p) { return {load(p - 1), load(p), load(p + 1)}; }
+// Lanes 0, 2, 4, ... each in its own lane and the odd one after it.
+inline V even_lanes_twice(V v) {
+    return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(v, 0xA0), 0xA0);
+}
 inline Mask motion_below(const MotionValue* motion, int32_t t) {
     const __m256i tt = _mm256_set1_epi32(t);
     const __m256i lo = _mm256_cmpgt_epi32(tt, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(motion)));
