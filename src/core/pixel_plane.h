@@ -10,9 +10,11 @@
 // thresholds it is compared with take any int32 value.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 namespace veldax {
@@ -95,6 +97,34 @@ private:
 using PixelPlane = Plane<Sample>;
 using MotionPlane = Plane<MotionValue>;
 
+// Samples first, first + 2, ..., first + 2(n - 1) of row (first 0 or 1), each
+// convert(sample), into out[0 .. n).  Rows of 16-bit samples are read as
+// 32-bit pairs on a little-endian host, which the compiler turns into vector
+// code; both samples of each pair lie inside the row.
+template <class In, class Out, class Convert>
+void gather_every_other(const In* row, int32_t first, int32_t n, Out* out, Convert convert) {
+    if constexpr (sizeof(In) == 2 && std::endian::native == std::endian::little) {
+        const auto pair_at = [row](int32_t m) {
+            uint32_t pair;
+            std::memcpy(&pair, row + 2 * m, sizeof pair);
+            return pair;
+        };
+        if (first == 0)
+            for (int32_t m = 0; m < n; ++m) out[m] = convert(static_cast<In>(pair_at(m) & 0xFFFFu));
+        else
+            for (int32_t m = 0; m < n; ++m) out[m] = convert(static_cast<In>(pair_at(m) >> 16));
+    } else {
+        for (int32_t m = 0; m < n; ++m) out[m] = convert(row[2 * m + first]);
+    }
+}
+
+// Columns 0, 2, 4, ... of a row of `width` samples into out[0 ..
+// (width + 1) / 2).
+inline void keep_even_columns(const Sample* row, int32_t width, Sample* out) {
+    gather_every_other(row, 0, width / 2, out, [](Sample s) { return s; });
+    if (width % 2 != 0) out[width / 2] = row[width - 1];
+}
+
 // Scratch memory a stage asks for once a field: it grows to the largest size
 // asked for and is kept, so its pages are obtained (and cleared by the
 // system) once a run, not once a field.  Its contents are undefined: every
@@ -107,7 +137,8 @@ public:
         if (n > size_) {
             block_.reset();
             size_ = 0;
-            if (n <= SIZE_MAX / sizeof(Value)) block_.reset(static_cast<Value*>(std::malloc(n * sizeof(Value))));
+            if (n <= SIZE_MAX / sizeof(Value))
+                block_.reset(static_cast<Value*>(std::malloc(n * sizeof(Value))));
             if (block_) size_ = n;
             if (block_) advise_large_pages(block_.get(), n * sizeof(Value));
         }

@@ -156,13 +156,20 @@ struct DeinterlacerModel {
     // pads around.
     PlaneSet field_store;
     // One golden frame, num_plane planes of active_height x active_width:
-    // every frame is written out before the next one is built.
+    // every frame is written out before the next one is built.  Its 4:2:2
+    // chroma planes hold only the even columns (golden_plane_compact), the
+    // ones the files take: column 2m at m, (active_width + 1) / 2 a row.
     PlaneSet frame_store;
     // One row of active_width motion values: the inter method rebuilds a row
     // of every plane before the next row, so the motion plane 0 measures for
     // a row is all the later planes read back.
     MotionPlane motion_store;
     PixelPlane* golden_frame() const { return frame_store[0]; }
+    // Planes 1 and 2 of 4:2:2 data, but for a picture input, whose golden
+    // picture shows every column.
+    bool golden_plane_compact(int32_t p) const {
+        return ycbcr422 != 0 && (p == 1 || p == 2) && run.source != StimulusSource::bmp;
+    }
     // Words of a plane on their way to a data file, and bytes of a YUV
     // frame; kept from field to field.
     KeptBuffer<uint16_t> word_scratch;

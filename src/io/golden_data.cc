@@ -16,15 +16,16 @@ Status DeinterlacerModel::write_golden_frame(FILE* golden, int32_t frame) {
     // frame); a plane written as it stands needs none.
     size_t gathered = 0;
     for (int32_t p = 0; p < layout.golden_planes(); ++p)
-        gathered = std::max(gathered, static_cast<size_t>(span_scratch_words(
-                                          planes[p], layout.golden_plane(p, frame))));
+        gathered = std::max(
+            gathered, static_cast<size_t>(span_scratch_words(
+                          planes[p], layout.golden_plane(p, frame), golden_columns(*this, p))));
     uint16_t* words = word_scratch.get(gathered);
     if (gathered && !words) return Status::output_write_failed;
 
     for (int32_t p = 0; p < layout.golden_planes(); ++p) {
         const PlaneSpan span = layout.golden_plane(p, frame);
         const PixelPlane& plane = planes[p];
-        if (!write_plane_span(golden, plane, span, ChromaColumns::even, words))
+        if (!write_plane_span(golden, plane, span, golden_columns(*this, p), words))
             return Status::output_write_failed;
     }
     if (!add_sample_count(total_output, layout.golden_counted(frame), "TOTAL_OUTPUT"))

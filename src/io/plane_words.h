@@ -13,16 +13,23 @@
 namespace veldax {
 
 // True when the words of `span` are not the plane's memory as it stands and
-// write_plane_span gathers them into its scratch first.
-inline bool span_needs_gather(const PixelPlane& plane, const PlaneSpan& span) {
-    return std::endian::native != std::endian::little || span.packed || span.halved ||
-           plane.stride != span.width;
+// write_plane_span gathers them into its scratch first.  A compact chroma
+// plane of an even width is its packed words as it stands.
+inline bool span_needs_gather(const PixelPlane& plane, const PlaneSpan& span,
+                              ChromaColumns columns) {
+    if (std::endian::native != std::endian::little || span.halved) return true;
+    if (span.packed)
+        return columns != ChromaColumns::compact || span.width % 2 != 0 ||
+               plane.stride != span.width / 2;
+    return plane.stride != span.width;
 }
 
 // The scratch words write_plane_span needs for `span` of `plane` (0 for a
 // plane written as it stands).
-inline int64_t span_scratch_words(const PixelPlane& plane, const PlaneSpan& span) {
-    return span_needs_gather(plane, span) ? row_blocks(span, kScratchBlockWords).entries : 0;
+inline int64_t span_scratch_words(const PixelPlane& plane, const PlaneSpan& span,
+                                  ChromaColumns columns) {
+    return span_needs_gather(plane, span, columns) ? row_blocks(span, kScratchBlockWords).entries
+                                                   : 0;
 }
 
 // Appends the span.words words of `span` (see gather_span) from `plane`.  On
@@ -36,9 +43,8 @@ inline int64_t span_scratch_words(const PixelPlane& plane, const PlaneSpan& span
                                            const PlaneSpan& span, ChromaColumns columns,
                                            uint16_t* scratch) {
     if (!out) return true;
-    if (!span_needs_gather(plane, span))
-        return write_words_in_file_order(out, plane.row(0),
-                                         static_cast<size_t>(span.width) * size_t(span.height));
+    if (!span_needs_gather(plane, span, columns))
+        return write_words_in_file_order(out, plane.row(0), static_cast<size_t>(span.words));
     const size_t width = static_cast<size_t>(span.width);
     const RowBlocks blocks = row_blocks(span, kScratchBlockWords);
     for (int32_t j0 = 0; j0 < span.height; j0 += blocks.rows) {

@@ -59,8 +59,9 @@ Status DeinterlacerModel::fill_synthetic_field(FILE* stimulus, PixelPlane* plane
     const FrameLayout layout = this->layout();
     size_t gathered = 0;
     for (int32_t p = 0; p < num_plane; ++p)
-        gathered = std::max(gathered, static_cast<size_t>(span_scratch_words(
-                                          planes[p], layout.stimulus_plane(p, frame))));
+        gathered = std::max(gathered,
+                            static_cast<size_t>(span_scratch_words(
+                                planes[p], layout.stimulus_plane(p, frame), ChromaColumns::all)));
     uint16_t* words = word_scratch.get(gathered);
     if (gathered && !words) return Status::output_write_failed;
 

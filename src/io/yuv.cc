@@ -186,10 +186,11 @@ Status DeinterlacerModel::write_golden_yuv(FILE* golden_yuv) {
             const auto n = static_cast<size_t>(part.words);
             bool ok;
             if (words) {
-                gather_span(origin, golden[p].stride, part, ChromaColumns::even, word_block, same);
+                gather_span(origin, golden[p].stride, part, golden_columns(*this, p), word_block,
+                            same);
                 ok = write_samples_as_words(golden_yuv, word_block, n);
             } else {
-                gather_span(origin, golden[p].stride, part, ChromaColumns::even, byte_block,
+                gather_span(origin, golden[p].stride, part, golden_columns(*this, p), byte_block,
                             low_byte);
                 ok = write_raw_bytes(golden_yuv, byte_block, n);
             }

@@ -42,8 +42,8 @@ struct KernelTable {
     IntraRowKernel intra_row;
     InterRowKernel inter_row_measuring;  // measures and stores the motion of each position
     InterRowKernel inter_row_reusing;    // takes the motion stored by plane 0
-    // Columns 0, 2, 4, ... only, each result also given to the odd column
-    // after it (4:2:2 chroma, of which the files take the even columns).
+    // Columns 0, 2, 4, ... only, column 2m's result at out[m]: the 4:2:2
+    // chroma planes of a golden frame, which hold the columns the files take.
     IntraRowKernel intra_row_even;
     InterRowKernel inter_row_reusing_even;
     RandomRowKernel random_row;          // the random stimulus ("-g")

@@ -143,14 +143,12 @@ inline Beside beside(const Sample* p) {
     return {left, centre_of(left, right), right};
 }
 // Lane i of the permute picks lane 2i (2i + 1) of its two sources (indices
-// from 32 on are the second's), lane i + 1 of the first source and, for lane
-// 31, lane k of the second (next[k]), or lane i / 2 (plus 16) of one source.
+// from 32 on are the second's), or lane i + 1 of the first source and, for
+// lane 31, lane k of the second (next[k]).
 struct PairIndex {
     alignas(64) short even[32];
     alignas(64) short odd[32];
     alignas(64) short next[3][32];
-    alignas(64) short low_twice[32];
-    alignas(64) short high_twice[32];
 };
 constexpr PairIndex pair_index() {
     PairIndex t{};
@@ -158,8 +156,6 @@ constexpr PairIndex pair_index() {
         t.even[i] = static_cast<short>(2 * i);
         t.odd[i] = static_cast<short>(2 * i + 1);
         for (int32_t k = 0; k < 3; ++k) t.next[k][i] = static_cast<short>(i < 31 ? i + 1 : 32 + k);
-        t.low_twice[i] = static_cast<short>(i / 2);
-        t.high_twice[i] = static_cast<short>(16 + i / 2);
     }
     return t;
 }
@@ -185,11 +181,6 @@ inline Beside beside_even(const Sample* p) {
     const V m1 = pick(a, kPairIndex.even, b);
     return {m1, pick(a, kPairIndex.odd, b),
             pick(m1, kPairIndex.next[0], _mm512_set1_epi16(static_cast<short>(p[63])))};
-}
-// Lane i of v at p[2i] and p[2i + 1].
-inline void store_pairs(Sample* p, V v) {
-    store(p, _mm512_permutexvar_epi16(_mm512_load_si512(kPairIndex.low_twice), v));
-    store(p + 32, _mm512_permutexvar_epi16(_mm512_load_si512(kPairIndex.high_twice), v));
 }
 #else
 using V = __m256i;
@@ -239,9 +230,12 @@ struct Beside {
     V m1, c, p1;
 };
 inline Beside beside(const Sample* p) { return {load(p - 1), load(p), load(p + 1)}; }
-// Lanes 0, 2, 4, ... each in its own lane and the odd one after it.
-inline V even_lanes_twice(V v) {
-    return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(v, 0xA0), 0xA0);
+// Lanes 0, 2, 4, ..., 14 of v at p[0 .. 8).
+inline void store_even_lanes(Sample* p, V v) {
+    const __m256i pick = _mm256_setr_epi8(0, 1, 4, 5, 8, 9, 12, 13, -1, -1, -1, -1, -1, -1, -1, -1,
+                                          0, 1, 4, 5, 8, 9, 12, 13, -1, -1, -1, -1, -1, -1, -1, -1);
+    const __m256i packed = _mm256_permute4x64_epi64(_mm256_shuffle_epi8(v, pick), 0x08);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm256_castsi256_si128(packed));
 }
 inline Mask motion_below(const MotionValue* motion, int32_t t) {
     const __m256i tt = _mm256_set1_epi32(t);

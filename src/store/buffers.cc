@@ -65,6 +65,11 @@ Status DeinterlacerModel::allocate_buffers() {
         return Status::field_memory;
     if (!frame_store.allocate(1, num_plane, active_height, active_width, PlaneBorders{}))
         return Status::golden_memory;
+    // Compact planes take the first half of their own space.
+    for (int32_t p = 0; p < num_plane; ++p)
+        if (golden_plane_compact(p))
+            golden_frame()[p].place(golden_frame()[p].block(), active_height,
+                                    (active_width + 1) / 2, PlaneBorders{});
     if (!motion_store.allocate(1, active_width, PlaneBorders{}))
         return Status::golden_memory;
     return Status::ok;

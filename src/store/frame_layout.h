@@ -6,10 +6,8 @@
 // plane, row and column.  The writers, the counters and the sequencer use it.
 #pragma once
 
-#include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 
 #include "core/record.h"
 
@@ -24,28 +22,15 @@ constexpr int64_t chroma_words(int64_t w, int64_t h) { return w * h / 2; }
 
 // Which columns of a chroma row are packed: all of them in order (a later
 // column replacing an earlier one), or only the even ones 0, 2, ... that
-// have a partner column (a golden frame keeps columns 0, 2, 4, ...).
-enum class ChromaColumns { all, even };
+// have a partner column (a golden frame keeps columns 0, 2, 4, ...), read
+// from a row of every column (even) or from one that holds the even columns
+// only, column 2m at m (compact: the 4:2:2 chroma planes of a golden frame).
+enum class ChromaColumns { all, even, compact };
 
-// Samples first, first + 2, ..., first + 2(n - 1) of row (first 0 or 1), each
-// convert(sample), into out[0 .. n).  Rows of 16-bit samples are read as
-// 32-bit pairs on a little-endian host, which the compiler turns into vector
-// code; both samples of each pair lie inside the row.
-template <class In, class Out, class Convert>
-void gather_every_other(const In* row, int32_t first, int32_t n, Out* out, Convert convert) {
-    if constexpr (sizeof(In) == 2 && std::endian::native == std::endian::little) {
-        const auto pair_at = [row](int32_t m) {
-            uint32_t pair;
-            std::memcpy(&pair, row + 2 * m, sizeof pair);
-            return pair;
-        };
-        if (first == 0)
-            for (int32_t m = 0; m < n; ++m) out[m] = convert(static_cast<In>(pair_at(m) & 0xFFFFu));
-        else
-            for (int32_t m = 0; m < n; ++m) out[m] = convert(static_cast<In>(pair_at(m) >> 16));
-    } else {
-        for (int32_t m = 0; m < n; ++m) out[m] = convert(row[2 * m + first]);
-    }
+// How the files read plane p of the golden frame: the even columns of its
+// 4:2:2 chroma planes, held compact or among all the columns.
+inline ChromaColumns golden_columns(const DeinterlacerModel& m, int32_t p) {
+    return m.golden_plane_compact(p) ? ChromaColumns::compact : ChromaColumns::even;
 }
 
 // Packs the w x h chroma plane whose row j is origin + j*stride into
@@ -57,15 +42,19 @@ void pack_chroma(const In* origin, ptrdiff_t stride, int32_t w, int32_t h,
     // Only an odd width leaves words that no column reaches.
     if (w % 2 != 0)
         for (int64_t i = 0, n = chroma_words(w, h); i < n; ++i) out[i] = Out{};
-    const int32_t step = columns == ChromaColumns::even ? 2 : 1;
     for (int32_t j = 0; j < h; ++j) {
         const In* row = origin + j * stride;
         Out* at = out + chroma_word(w, j, 0);
+        if (columns == ChromaColumns::compact) {
+            for (int32_t m = 0; m < w / 2; ++m) at[m] = convert(row[m]);
+            continue;
+        }
         // Every column in order: the odd column of each pair replaces the
         // even one, and an odd width's last column has no partner (in the
         // last row of an odd height its word would lie past the plane's).
-        gather_every_other(row, step == 2 ? 0 : 1, w / 2, at, convert);
-        if (step == 1 && w % 2 != 0 && chroma_word(w, j, w - 1) < chroma_words(w, h))
+        const bool all = columns == ChromaColumns::all;
+        gather_every_other(row, all ? 1 : 0, w / 2, at, convert);
+        if (all && w % 2 != 0 && chroma_word(w, j, w - 1) < chroma_words(w, h))
             at[w / 2] = convert(row[w - 1]);
     }
 }
@@ -97,8 +86,9 @@ void gather_span(const In* origin, ptrdiff_t stride, const PlaneSpan& span,
         pack_chroma(origin, stride, span.width, span.height, columns, out, convert);
         return;
     }
-    // Halved chroma keeps the even columns, whatever `columns` says.
-    const int32_t step = span.halved ? 2 : 1;
+    // Halved chroma keeps the even columns, whatever `columns` says; a
+    // compact row holds them as they are.
+    const int32_t step = span.halved && columns != ChromaColumns::compact ? 2 : 1;
     if (step == 2) {
         // The last sample alone: with an odd frame width it has no partner
         // column.

@@ -54,11 +54,20 @@ struct TestModel {
     SampleRef field(int32_t b, int32_t p, int32_t j, int32_t k) {
         return {m.field_store[b][p].row(j)[k]};
     }
-    SampleRef golden(int32_t p, int32_t y, int32_t x) { return {m.golden_frame()[p].row(y)[x]}; }
+    // Golden sample of plane p at row y, column x.  A compact 4:2:2 chroma
+    // plane holds the even columns only: an odd column's sample goes nowhere.
+    SampleRef golden(int32_t p, int32_t y, int32_t x) {
+        if (!m.golden_plane_compact(p)) return {m.golden_frame()[p].row(y)[x]};
+        if (x % 2 != 0) return {discarded_};
+        return {m.golden_frame()[p].row(y)[x / 2]};
+    }
     void set_row(int32_t b, int32_t p, int32_t j, const std::vector<int32_t>& values) {
         for (size_t k = 0; k < values.size(); ++k)
             field(b, p, j, static_cast<int32_t>(k)) = values[k];
     }
+
+private:
+    Sample discarded_ = 0;
 };
 
 // Makes dir the current folder until the object goes.
