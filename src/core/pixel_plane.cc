@@ -26,7 +26,6 @@ void advise_large_pages(void* block, size_t bytes) {
 #endif
 }
 
-
 uint64_t plane_bytes(int32_t rows, int32_t columns, const PlaneBorders& around,
                      size_t value_bytes) {
     if (rows <= 0 || columns <= 0) return 0;

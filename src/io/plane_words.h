@@ -24,29 +24,23 @@ inline bool span_needs_gather(const PixelPlane& plane, const PlaneSpan& span,
     return plane.stride != span.width;
 }
 
-// The scratch words write_plane_span needs for `span` of `plane` (0 for a
-// plane written as it stands).
-inline int64_t span_scratch_words(const PixelPlane& plane, const PlaneSpan& span,
-                                  ChromaColumns columns) {
-    return span_needs_gather(plane, span, columns) ? row_blocks(span, kScratchBlockWords).entries
-                                                   : 0;
-}
-
 // Appends the span.words words of `span` (see gather_span) from `plane`.  On
 // a little-endian host a plane without borders is its own file words and goes
-// out in one write; any other span is gathered into `scratch`
-// (span_scratch_words entries) a block of rows at a time, each block one
-// write: a few writes a plane whatever its borders (a write a row costs a
-// system call a row), and the block is still in the cache when it is
-// written.  False when the stream did not take them all.
+// out in one write; any other span is gathered into the kept `words` a block
+// of rows at a time, each block one write: a few writes a plane whatever its
+// borders (a write a row costs a system call a row), and the block is still
+// in the cache when it is written.  False when the stream did not take them
+// all or the block could not be had.
 [[nodiscard]] inline bool write_plane_span(FILE* out, const PixelPlane& plane,
                                            const PlaneSpan& span, ChromaColumns columns,
-                                           uint16_t* scratch) {
+                                           KeptBuffer<uint16_t>& words) {
     if (!out) return true;
     if (!span_needs_gather(plane, span, columns))
         return write_words_in_file_order(out, plane.row(0), static_cast<size_t>(span.words));
     const size_t width = static_cast<size_t>(span.width);
     const RowBlocks blocks = row_blocks(span, kScratchBlockWords);
+    uint16_t* const scratch = words.get(static_cast<size_t>(blocks.entries));
+    if (blocks.entries && !scratch) return false;
     for (int32_t j0 = 0; j0 < span.height; j0 += blocks.rows) {
         const PlaneSpan part = row_block(span, j0, blocks.rows);
         if (std::endian::native == std::endian::little && !span.packed && !span.halved) {

@@ -1,7 +1,5 @@
 // Synthetic stimulus: a deterministic ramp ("-d") or random samples ("-g"),
 // stored into a field buffer and appended to "stimulus.dat" as 16-bit words.
-#include <algorithm>
-
 #include "core/random_source.h"
 #include "core/record.h"
 #include "io/plane_words.h"
@@ -57,18 +55,10 @@ Status DeinterlacerModel::fill_synthetic_field(FILE* stimulus, PixelPlane* plane
 
     // 2. The frame's own top-left part, plane by plane, as the layout packs it.
     const FrameLayout layout = this->layout();
-    size_t gathered = 0;
-    for (int32_t p = 0; p < num_plane; ++p)
-        gathered = std::max(gathered,
-                            static_cast<size_t>(span_scratch_words(
-                                planes[p], layout.stimulus_plane(p, frame), ChromaColumns::all)));
-    uint16_t* words = word_scratch.get(gathered);
-    if (gathered && !words) return Status::output_write_failed;
-
     for (int32_t p = 0; p < num_plane; ++p) {
         const PlaneSpan span = layout.stimulus_plane(p, frame);
         const PixelPlane& plane = planes[p];
-        if (!write_plane_span(stimulus, plane, span, ChromaColumns::all, words))
+        if (!write_plane_span(stimulus, plane, span, ChromaColumns::all, word_scratch))
             return Status::output_write_failed;
         if (!add_sample_count(total_input, span.counted, "TOTAL_INPUT"))
             return Status::output_write_failed;

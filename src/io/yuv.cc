@@ -2,7 +2,6 @@
 // Y4M stream (a "FRAME" line ahead of each, two little-endian bytes a sample
 // above 8 bits), read into a field buffer and written back from the golden
 // frames as "golden.yuv" in the input's layout and depth.
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -169,17 +168,13 @@ Status DeinterlacerModel::write_golden_yuv(FILE* golden_yuv) {
     // at half width, from the even columns (with an odd width some positions
     // get no sample and stay 0).
     const bool words = layout.y4m && layout.yuv_sample_bytes == 2;
-    size_t most = 0;
-    for (int32_t p = 0; p < layout.yuv_planes(); ++p)
-        most = std::max(
-            most, static_cast<size_t>(row_blocks(layout.yuv_plane(p), kScratchBlockWords).entries));
-    uint16_t* const word_block = words ? word_scratch.get(most) : nullptr;
-    unsigned char* const byte_block = words ? nullptr : byte_scratch.get(most);
-    if (most && !word_block && !byte_block) return Status::output_write_failed;
-
     for (int32_t p = 0; p < layout.yuv_planes(); ++p) {
         const PlaneSpan span = layout.yuv_plane(p);
         const RowBlocks blocks = row_blocks(span, kScratchBlockWords);
+        const auto entries = static_cast<size_t>(blocks.entries);
+        uint16_t* const word_block = words ? word_scratch.get(entries) : nullptr;
+        unsigned char* const byte_block = words ? nullptr : byte_scratch.get(entries);
+        if (entries && !word_block && !byte_block) return Status::output_write_failed;
         for (int32_t j = 0; j < span.height; j += blocks.rows) {
             const PlaneSpan part = row_block(span, j, blocks.rows);
             const Sample* origin = golden[p].row(j);
