@@ -15,9 +15,14 @@
 #   yadif      ffmpeg -threads 1 -filter_threads 1 ... -vf yadif, same file
 #   floor      cat of gen_y's stimulus.dat, golden.dat, golden.yuv into fresh files
 #   gen_g10    veldax-gen bench/e2e_intra_422_1080.kvf -g 10
+#   gen_weave  gen_y with dmethod=weave: the same reading and writing, no row rebuilt
 # and prints the median wall time of each, the peak RSS of the veldax-gen runs,
 # and last `ratio_vs_yadif=X.XX ratio_vs_write_floor=Y.YY peak_rss_ratio=Z.ZZ`
-# (peak RSS of gen_y against the bytes its buffers need).
+# (peak RSS of gen_y against the bytes its buffers need), then
+# `weave_ratio_vs_write_floor`: what the run costs beyond the floor before any
+# row is rebuilt.
+# With perf on the PATH (and E2E_PROFILE not 0) gen_y and gen_g10 are then
+# profiled, three runs each, and their samples printed by where the time goes.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -31,7 +36,7 @@ command -v ffmpeg >/dev/null || { echo "ffmpeg is needed" >&2; exit 1; }
 W=1920 H=1080 FRAMES=20
 if [[ -n ${E2E_DIR:-} ]]; then work=$E2E_DIR; mkdir -p "$work"; else
     work=$(mktemp -d /tmp/veldax-e2e.XXXXXX); trap 'rm -rf "$work"' EXIT; fi
-mkdir -p "$work/gen_y" "$work/gen_g10" "$work/yadif" "$work/floor"
+mkdir -p "$work/gen_y" "$work/gen_g10" "$work/gen_weave" "$work/yadif" "$work/floor"
 seq_file=$work/seq.yuv
 ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi \
     -i "testsrc2=size=${W}x${H}:rate=25" -frames:v $FRAMES -pix_fmt yuv422p \
@@ -39,6 +44,8 @@ ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi \
 
 inter_kvf=$here/e2e_inter_422_1080.kvf
 intra_kvf=$here/e2e_intra_422_1080.kvf
+weave_kvf=$work/e2e_weave_422_1080.kvf
+sed 's/^dmethod=.*/dmethod=weave/' "$inter_kvf" > "$weave_kvf"
 outputs=(stimulus.dat golden.dat golden.yuv)
 
 now() { echo "${EPOCHREALTIME/,/.}"; }
@@ -72,6 +79,7 @@ for ((r = 1; r <= runs; ++r)); do
         "${outputs[@]}"
     rm -f "$work"/gen_g10/* ; timed gen_g10 "$work/gen_g10" "$gen" "$intra_kvf" -g 10
     rss_g+=("$rss")
+    rm -f "$work"/gen_weave/* ; timed gen_weave "$work/gen_weave" "$gen" "$weave_kvf" -y "$seq_file"
 done
 
 median() { tr ' ' '\n' | grep . | sort -g | awk '{v[NR]=$1} END{print (NR%2) ? v[(NR+1)/2] : (v[NR/2]+v[NR/2+1])/2}'; }
@@ -88,11 +96,12 @@ m_y=$(echo "${times[gen_y]}" | median)
 m_yadif=$(echo "${times[yadif]}" | median)
 m_floor=$(echo "${times[floor]}" | median)
 m_g=$(echo "${times[gen_g10]}" | median)
+m_w=$(echo "${times[gen_weave]}" | median)
 peak_y=$(max_of "${rss_y[@]}")
 peak_g=$(max_of "${rss_g[@]}")
 yadif_bytes=$(stat -c %s "$work/yadif/out.yuv")
 
-for n in gen_y yadif floor gen_g10; do echo "runs $n: wall ${times[$n]}| cpu ${cpu[$n]}"; done
+for n in gen_y yadif floor gen_g10 gen_weave; do echo "runs $n: wall ${times[$n]}| cpu ${cpu[$n]}"; done
 echo "bytes: gen_y writes $bytes_written, yadif $yadif_bytes; buffers need $buffer_bytes"
 echo "peak RSS KiB: gen_y $peak_y, gen_g10 $peak_g (peak_rss_mb gen_y=$(( peak_y / 1024 )))"
 c_y=$(echo "${cpu[gen_y]}" | median)
@@ -102,9 +111,45 @@ c_g=$(echo "${cpu[gen_g10]}" | median)
 echo "median_cpu_s gen_y=$c_y yadif=$c_yadif write_floor=$c_floor gen_g10=$c_g"
 awk -v y="$c_y" -v d="$c_yadif" -v f="$c_floor" \
     'BEGIN{printf "cpu_ratio_vs_yadif=%.2f cpu_ratio_vs_write_floor=%.2f\n", y/d, y/f}'
-echo "median_s gen_y=$m_y yadif=$m_yadif write_floor=$m_floor gen_g10=$m_g"
+echo "median_s gen_y=$m_y yadif=$m_yadif write_floor=$m_floor gen_g10=$m_g gen_weave=$m_w"
 awk -v y="$m_y" -v d="$m_yadif" -v f="$m_floor" -v r="$peak_y" -v b="$buffer_bytes" \
     'BEGIN{printf "ratio_vs_yadif=%.2f ratio_vs_write_floor=%.2f peak_rss_ratio=%.2f\n", y/d, y/f, r*1024/b}'
+awk -v w="$m_w" -v f="$m_floor" 'BEGIN{printf "weave_ratio_vs_write_floor=%.2f\n", w/f}'
+
+# Where the time of a run goes: perf samples of three runs, grouped by the
+# symbol they fell in (the kernel's copies into and out of the page cache,
+# its clearing of pages touched for the first time, the rest of its file and
+# memory work; the row kernels, and the program's own reading, converting
+# and writing).
+profile() {
+    local name=$1 dir=$2; shift 2
+    local data=$work/$name.perf
+    (cd "$dir" && perf record -q -o "$data" -- sh -c \
+        'for i in 1 2 3; do rm -f ./*.dat ./*.yuv; "$@" >/dev/null; done' sh "$@" >/dev/null 2>&1) ||
+        { echo "profile $name: perf record failed"; return; }
+    perf report -i "$data" --comm "$(basename "$gen")" --no-children --stdio --sort sym \
+        --percentage relative 2>/dev/null |
+        awk -v name="$name" '
+            $1 ~ /%$/ && ($2 == "[k]" || $2 == "[.]") {
+                share = $1; sub(/%/, "", share); sym = $0; sub(/^[^]]*] /, "", sym)
+                if ($2 == "[k]") {
+                    if (sym ~ /copy_folio_from_iter/) g = "kernel: copy into the page cache (write)"
+                    else if (sym ~ /copy_to_iter|copy_page_to_iter|filemap_/) g = "kernel: copy out of the page cache (read)"
+                    else if (sym ~ /clear_page|folio_zero/) g = "kernel: clearing pages touched the first time"
+                    else g = "kernel: the rest (file system, faults, calls)"
+                } else if (sym ~ /lanes::|_kernel|bob_|even_columns/) g = "program: row kernels"
+                else if (sym ~ /interpolate_frame|fill_borders|memmove|memcpy/) g = "program: kept rows and borders"
+                else if (sym ~ /read_yuv|random|synthetic|ramp/) g = "program: reading or making the stimulus"
+                else if (sym ~ /write|gather|words/) g = "program: writing the data files"
+                else g = "program: the rest"
+                t[g] += share
+            }
+            END { for (g in t) printf "profile %s: %5.1f%% %s\n", name, t[g], g }' | sort -t: -k2 -r
+}
+if [[ ${E2E_PROFILE:-1} != 0 ]] && command -v perf >/dev/null; then
+    profile gen_y "$work/gen_y" "$gen" "$inter_kvf" -y "$seq_file"
+    profile gen_g10 "$work/gen_g10" "$gen" "$intra_kvf" -g 10
+fi
 
 # The kernels per 1080p plane against a memcpy of the same samples (Google
 # Benchmark CPU times, the kernel variant the program would pick: the last
