@@ -21,8 +21,10 @@ struct FieldModel {
     bool ok = false;
 
     // hd: 1920 x 1080, three 4:2:2 planes, 8-bit; otherwise the defaults.
+    // The fields of a "-g" run.
     FieldModel(int32_t method, bool hd) {
         m.init_defaults();
+        m.set_run_mode(RunMode{StimulusSource::random});
         if (hd) {
             m.frame_width = 1920;
             m.frame_height = 1080;

@@ -156,11 +156,13 @@ void bob_plane(benchmark::State& state, const KernelTable* k) {
     });
 }
 
-// `even`: the 4:2:2 chroma kernels, which work out the even columns only.
-void intra_plane(benchmark::State& state, const KernelTable* k, bool even) {
+// `paired`: the kernels of paired planes (4:2:2 chroma, a sample a pair of
+// columns), which read half of each row and work out the even columns; the
+// plane's rows stand in for paired ones.
+void intra_plane(benchmark::State& state, const KernelTable* k, bool paired) {
     const BenchModel& bm = plane_model();
     const PixelPlane& c = bm.cur();
-    const IntraRowKernel kernel = even ? k->intra_row_even : k->intra_row;
+    const IntraRowKernel kernel = paired ? k->intra_row_paired : k->intra_row;
     run_plane(state, bm, [&](int32_t j, Sample* out) {
         kernel(c.row(j - 1), c.row(j), c.row(j + 1), out, kPlaneWidth, bm.params());
     });
@@ -169,11 +171,11 @@ void intra_plane(benchmark::State& state, const KernelTable* k, bool even) {
 // The motion goes through one row, as in a run, where plane 0 of a row
 // measures it and the later planes of that row read it straight back; the
 // reusing kernel reads the motion of a middle row of plane 0.
-void inter_plane(benchmark::State& state, const KernelTable* k, bool reuse, bool even) {
+void inter_plane(benchmark::State& state, const KernelTable* k, bool reuse, bool paired) {
     const BenchModel& bm = plane_model();
     if (!bm.ok) return state.SkipWithError("allocation failed");
     const PixelPlane &c = bm.cur(reuse ? 1 : 0), &o = bm.prev(reuse ? 1 : 0);
-    const InterRowKernel kernel = even    ? k->inter_row_reusing_even
+    const InterRowKernel kernel = paired  ? k->inter_row_reusing_paired
                                   : reuse ? k->inter_row_reusing
                                           : k->inter_row_measuring;
     MotionValue* motion = bm.m.motion_store.row(0);
@@ -210,9 +212,9 @@ int register_kernels() {
         benchmark::RegisterBenchmark(("plane/inter/" + name).c_str(), inter_plane, k, false, false);
         benchmark::RegisterBenchmark(("plane/inter_reusing_motion/" + name).c_str(), inter_plane, k,
                                      true, false);
-        benchmark::RegisterBenchmark(("plane/intra_even_columns/" + name).c_str(), intra_plane, k,
+        benchmark::RegisterBenchmark(("plane/intra_paired/" + name).c_str(), intra_plane, k,
                                      true);
-        benchmark::RegisterBenchmark(("plane/inter_reusing_even_columns/" + name).c_str(),
+        benchmark::RegisterBenchmark(("plane/inter_reusing_paired/" + name).c_str(),
                                      inter_plane, k, true, true);
     }
     benchmark::RegisterBenchmark("row/intra/per_sample_reference", intra_reference_row);

@@ -129,13 +129,11 @@ int32_t explain_inter(const Window& w, const Window& motion_window, const Deinte
 }
 
 Window window_at(const DeinterlacerModel& m, int32_t buffer, int32_t plane, int32_t row, int32_t col) {
-    const PixelPlane& cur = m.field_store[buffer][plane];
-    const PixelPlane& oth = m.field_store[1 - buffer][plane];
     Window w{};
     for (int32_t r = 0; r < 3; ++r)
         for (int32_t x = -2; x <= 2; ++x) {
-            w.rows[r][x + 2] = cur.row(row - 1 + r)[col + x];
-            w.rows[3 + r][x + 2] = oth.row(row - 1 + r)[col + x];
+            w.rows[r][x + 2] = m.field_sample(buffer, plane, row - 1 + r, col + x);
+            w.rows[3 + r][x + 2] = m.field_sample(1 - buffer, plane, row - 1 + r, col + x);
         }
     w.max_value = m.max_value;
     return w;

@@ -125,6 +125,20 @@ inline void keep_even_columns(const Sample* row, int32_t width, Sample* out) {
     if (width % 2 != 0) out[width / 2] = row[width - 1];
 }
 
+// Columns 0, 2, 4, ... of a row of `width` columns into out[0 .. (width +
+// 1) / 2), the row made a stretch at a time on the stack: make(x, row, n)
+// puts columns x .. x + n - 1 at row[0 .. n).
+constexpr int32_t kEvenStretch = 512;  // even: stretches start at even columns
+template <class Make>
+void even_columns_made(Sample* out, int32_t width, Make make) {
+    Sample row[kEvenStretch];
+    for (int32_t x = 0; x < width; x += kEvenStretch) {
+        const int32_t n = width - x < kEvenStretch ? width - x : kEvenStretch;
+        make(x, row, n);
+        keep_even_columns(row, n, out + x / 2);
+    }
+}
+
 // Scratch memory a stage asks for once a field: it grows to the largest size
 // asked for and is kept, so its pages are obtained (and cleared by the
 // system) once a run, not once a field.  Its contents are undefined: every

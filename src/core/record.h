@@ -41,6 +41,10 @@ constexpr int32_t frame_slot(int32_t frame) {
     return frame < 0 ? 0 : (frame < kFrameTableSize - 1 ? frame : kFrameTableSize - 1);
 }
 
+// Samples a row of `width` columns takes when each pair of columns holds
+// one (see DeinterlacerModel::paired_plane).
+constexpr int32_t paired_width(int32_t width) { return (width + 1) / 2; }
+
 // What reading one frame of a YUV sequence gave.
 enum class [[nodiscard]] YuvFrame {
     taken,          // a whole frame was stored and appended to "stimulus.dat"
@@ -156,19 +160,26 @@ struct DeinterlacerModel {
     // pads around.
     PlaneSet field_store;
     // One golden frame, num_plane planes of active_height x active_width:
-    // every frame is written out before the next one is built.  Its 4:2:2
-    // chroma planes hold only the even columns (golden_plane_compact), the
-    // ones the files take: column 2m at m, (active_width + 1) / 2 a row.
+    // every frame is written out before the next one is built.
     PlaneSet frame_store;
     // One row of active_width motion values: the inter method rebuilds a row
     // of every plane before the next row, so the motion plane 0 measures for
     // a row is all the later planes read back.
     MotionPlane motion_store;
     PixelPlane* golden_frame() const { return frame_store[0]; }
-    // Planes 1 and 2 of 4:2:2 data, but for a picture input, whose golden
-    // picture shows every column.
-    bool golden_plane_compact(int32_t p) const {
-        return ycbcr422 != 0 && (p == 1 || p == 2) && run.source != StimulusSource::bmp;
+    // Planes 1 and 2 of 4:2:2 data whose columns 2m and 2m + 1 always hold
+    // the same sample: a YUV sequence's, and synthetic fields' unless an odd
+    // width of their own below frame_width puts the border column beside a
+    // stored one.  Their field and golden planes hold one sample a pair,
+    // column 2m's (and 2m + 1's) at m: (width + 1) / 2 a row (paired_width),
+    // half the memory to fill and read, and the golden rows are the even
+    // columns the files take.  A picture sets every column of its own.
+    bool paired_plane(int32_t p) const;
+    // Sample (row, col) of field buffer b, plane p, whichever way it is held
+    // (col from -2 on: the border columns).
+    Sample field_sample(int32_t b, int32_t p, int32_t row, int32_t col) const {
+        // col >> 1 rounds down: columns -2 and -1 are pair -1.
+        return field_store[b][p].row(row)[paired_plane(p) ? col >> 1 : col];
     }
     // Words of a plane on their way to a data file, and bytes of a YUV
     // frame; kept from field to field.

@@ -13,14 +13,13 @@
 namespace veldax {
 
 // True when the words of `span` are not the plane's memory as it stands and
-// write_plane_span gathers them into its scratch first.  A compact chroma
-// plane of an even width is its packed words as it stands.
+// write_plane_span gathers them into its scratch first.  A paired chroma
+// plane of an even width without borders is its packed words as it stands.
 inline bool span_needs_gather(const PixelPlane& plane, const PlaneSpan& span,
                               ChromaColumns columns) {
     if (std::endian::native != std::endian::little || span.halved) return true;
     if (span.packed)
-        return columns != ChromaColumns::compact || span.width % 2 != 0 ||
-               plane.stride != span.width / 2;
+        return !one_a_pair(columns) || span.width % 2 != 0 || plane.stride != span.width / 2;
     return plane.stride != span.width;
 }
 

@@ -30,7 +30,8 @@ void ramp_row(int32_t i, int32_t p, int32_t j, int32_t max_value, Sample* out, i
 Status DeinterlacerModel::fill_synthetic_field(FILE* stimulus, PixelPlane* planes, int32_t frame) {
     // 1. The whole configured field area, whatever the frame's own size; one
     //    draw per sample in plane, row, column order.  In 4:2:2 chroma each
-    //    odd column then repeats the even column to its left.
+    //    odd column then repeats the even column to its left: a paired
+    //    plane keeps the even columns.
     const bool ramp = run.source == StimulusSource::ramp;
     RandomScaling scaling;
     if (!ramp) {
@@ -41,8 +42,17 @@ Status DeinterlacerModel::fill_synthetic_field(FILE* stimulus, PixelPlane* plane
     const int32_t w = frame_width;
     for (int32_t p = 0; p < num_plane; ++p) {
         const bool repeat_pairs = ycbcr422 && num_plane >= 3 && (p == 1 || p == 2);
+        const bool paired = paired_plane(p);
         for (int32_t j = 0; j < frame_height; ++j) {
             Sample* row = planes[p].row(j);
+            if (paired) {
+                // Column x of row j is the ramp's column 0 of row j + x.
+                even_columns_made(row, w, [&](int32_t x, Sample* part, int32_t n) {
+                    if (ramp) ramp_row(frame, p, j + x, max_value, part, n);
+                    else random_row(random_state, scaling, part, n, false);
+                });
+                continue;
+            }
             if (!ramp) {
                 random_row(random_state, scaling, row, w, repeat_pairs);
                 continue;
@@ -58,7 +68,8 @@ Status DeinterlacerModel::fill_synthetic_field(FILE* stimulus, PixelPlane* plane
     for (int32_t p = 0; p < num_plane; ++p) {
         const PlaneSpan span = layout.stimulus_plane(p, frame);
         const PixelPlane& plane = planes[p];
-        if (!write_plane_span(stimulus, plane, span, ChromaColumns::all, word_scratch))
+        const ChromaColumns columns = paired_plane(p) ? ChromaColumns::pairs : ChromaColumns::all;
+        if (!write_plane_span(stimulus, plane, span, columns, word_scratch))
             return Status::output_write_failed;
         if (!add_sample_count(total_input, span.counted, "TOTAL_INPUT"))
             return Status::output_write_failed;

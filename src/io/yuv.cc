@@ -88,10 +88,11 @@ YuvFrame DeinterlacerModel::read_y4m_frame(FILE* input, FILE* stimulus, PixelPla
         const PlaneSpan span = layout.yuv_plane(p);
         const size_t n = static_cast<size_t>(span.words);
         for (size_t i = 0; i < n; ++i) samples[i] = y4m_sample(at, i, bytes);
+        const bool paired = paired_plane(p);
         for (int32_t j = 0; j < span.height; ++j) {
             Sample* dst = planes[p].row(j);
             const Sample* src = samples.get() + static_cast<size_t>(j) * size_t(span.width);
-            if (span.halved) {
+            if (span.halved && !paired) {
                 // Sample m of a chroma row is columns 2m and 2m + 1; an odd
                 // width's last column has its own.
                 for (int32_t m = 0; m < w / 2; ++m) dst[2 * m] = dst[2 * m + 1] = src[m];
@@ -134,12 +135,18 @@ YuvFrame DeinterlacerModel::read_yuv_frame(FILE* input, FILE* stimulus, PixelPla
             at = frame_start;
             if (read_sequence(yuv_form, input, frame_start, n) != n) return short_read();
         }
+        const bool paired = paired_plane(p);
         for (int32_t j = 0; j < h; ++j) {
             Sample* dst = planes[p].row(j);
             // With an odd w*h the last Cb index reaches the first Cr byte and
             // the last Cr index the frame's last byte; both stay inside the
             // 2*w*h bytes read.
-            if (span.packed) {
+            if (span.packed && paired) {
+                // Byte m of the row's packed run is pair m (an odd width's
+                // last column is a pair of its own).
+                const unsigned char* src = at + chroma_word(w, j, 0);
+                for (int32_t m = 0; m < paired_width(w); ++m) dst[m] = src[m];
+            } else if (span.packed) {
                 // Columns 2m and 2m + 1 share byte m of the row's packed run.
                 const unsigned char* src = at + chroma_word(w, j, 0);
                 for (int32_t m = 0; m < w / 2; ++m) dst[2 * m] = dst[2 * m + 1] = src[m];

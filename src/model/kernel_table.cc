@@ -49,8 +49,8 @@ KernelTable usable_up_to(int32_t last) {
         take(chosen.intra_row, t.intra_row);
         take(chosen.inter_row_measuring, t.inter_row_measuring);
         take(chosen.inter_row_reusing, t.inter_row_reusing);
-        take(chosen.intra_row_even, t.intra_row_even);
-        take(chosen.inter_row_reusing_even, t.inter_row_reusing_even);
+        take(chosen.intra_row_paired, t.intra_row_paired);
+        take(chosen.inter_row_reusing_paired, t.inter_row_reusing_paired);
         take(chosen.random_row, t.random_row);
     }
     return chosen;

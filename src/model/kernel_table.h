@@ -42,10 +42,12 @@ struct KernelTable {
     IntraRowKernel intra_row;
     InterRowKernel inter_row_measuring;  // measures and stores the motion of each position
     InterRowKernel inter_row_reusing;    // takes the motion stored by plane 0
-    // Columns 0, 2, 4, ... only, column 2m's result at out[m]: the 4:2:2
-    // chroma planes of a golden frame, which hold the columns the files take.
-    IntraRowKernel intra_row_even;
-    InterRowKernel inter_row_reusing_even;
+    // Paired planes (DeinterlacerModel::paired_plane): rows that hold one
+    // sample a pair of columns, column 2m's at m; columns 0, 2, 4, ... of
+    // `width` worked out, column 2m's result at out[m].  The motion row is
+    // plane 0's, a value a column.
+    IntraRowKernel intra_row_paired;
+    InterRowKernel inter_row_reusing_paired;
     RandomRowKernel random_row;          // the random stimulus ("-g")
 };
 

@@ -142,46 +142,6 @@ inline Beside beside(const Sample* p) {
     const V left = load(p - 1), right = load(p + 1);
     return {left, centre_of(left, right), right};
 }
-// Lane i of the permute picks lane 2i (2i + 1) of its two sources (indices
-// from 32 on are the second's), or lane i + 1 of the first source and, for
-// lane 31, lane k of the second (next[k]).
-struct PairIndex {
-    alignas(64) short even[32];
-    alignas(64) short odd[32];
-    alignas(64) short next[3][32];
-};
-constexpr PairIndex pair_index() {
-    PairIndex t{};
-    for (int32_t i = 0; i < 32; ++i) {
-        t.even[i] = static_cast<short>(2 * i);
-        t.odd[i] = static_cast<short>(2 * i + 1);
-        for (int32_t k = 0; k < 3; ++k) t.next[k][i] = static_cast<short>(i < 31 ? i + 1 : 32 + k);
-    }
-    return t;
-}
-constexpr PairIndex kPairIndex = pair_index();
-inline V pick(V a, const short* index, V b) {
-    return _mm512_permutex2var_epi16(a, _mm512_load_si512(index), b);
-}
-// Every other sample from p - 2 on, in columns -2..+2 (lane i: p[2i + x]),
-// from two loads and a short one (p[62..65], no further than the columns
-// read) and five permutes: columns 0, +1 and +2 are columns -2, -1 and 0 one
-// lane on.
-inline Around around_even(const Sample* p) {
-    const V a = load(p - 2), b = load(p + 30);
-    const V tail =
-        _mm512_castsi128_si512(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + 62)));
-    const V m2 = pick(a, kPairIndex.even, b), m1 = pick(a, kPairIndex.odd, b);
-    const V c = pick(m2, kPairIndex.next[0], tail);
-    return {m2, m1, c, pick(m1, kPairIndex.next[1], tail), pick(c, kPairIndex.next[2], tail)};
-}
-// The same in columns -1..+1 (p[63] the short load).
-inline Beside beside_even(const Sample* p) {
-    const V a = load(p - 1), b = load(p + 31);
-    const V m1 = pick(a, kPairIndex.even, b);
-    return {m1, pick(a, kPairIndex.odd, b),
-            pick(m1, kPairIndex.next[0], _mm512_set1_epi16(static_cast<short>(p[63])))};
-}
 #else
 using V = __m256i;
 // Lane i of a mask is all ones or all zeros.
@@ -219,6 +179,19 @@ inline V narrow_motion(const MotionValue* motion) {
     const __m256i hi = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(motion + 8));
     return _mm256_permute4x64_epi64(_mm256_packs_epi32(lo, hi), 0xD8);
 }
+// The motion values at motion[0], motion[2], ..., motion[30], narrowed.
+inline V narrow_motion_even(const MotionValue* motion) {
+    const auto even_of = [](const MotionValue* m) {
+        const __m256 a = _mm256_castsi256_ps(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(m)));
+        const __m256 b =
+            _mm256_castsi256_ps(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(m + 8)));
+        // m[0], m[2], m[8], m[10] | m[4], m[6], m[12], m[14]; the permute puts
+        // the 64-bit pairs in order.
+        return _mm256_permute4x64_epi64(_mm256_castps_si256(_mm256_shuffle_ps(a, b, 0x88)), 0xD8);
+    };
+    return _mm256_permute4x64_epi64(_mm256_packs_epi32(even_of(motion), even_of(motion + 16)),
+                                    0xD8);
+}
 inline Mask below_signed(V a, V t) { return _mm256_cmpgt_epi16(t, a); }
 struct Around {
     V m2, m1, c, p1, p2;
@@ -230,13 +203,6 @@ struct Beside {
     V m1, c, p1;
 };
 inline Beside beside(const Sample* p) { return {load(p - 1), load(p), load(p + 1)}; }
-// Lanes 0, 2, 4, ..., 14 of v at p[0 .. 8).
-inline void store_even_lanes(Sample* p, V v) {
-    const __m256i pick = _mm256_setr_epi8(0, 1, 4, 5, 8, 9, 12, 13, -1, -1, -1, -1, -1, -1, -1, -1,
-                                          0, 1, 4, 5, 8, 9, 12, 13, -1, -1, -1, -1, -1, -1, -1, -1);
-    const __m256i packed = _mm256_permute4x64_epi64(_mm256_shuffle_epi8(v, pick), 0x08);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm256_castsi256_si128(packed));
-}
 inline Mask motion_below(const MotionValue* motion, int32_t t) {
     const __m256i tt = _mm256_set1_epi32(t);
     const __m256i lo = _mm256_cmpgt_epi32(tt, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(motion)));

@@ -44,6 +44,22 @@ BufferBytes buffer_bytes(const DeinterlacerModel& m) {
 
 }  // namespace
 
+bool DeinterlacerModel::paired_plane(int32_t p) const {
+    if (!(ycbcr422 && num_plane >= 3 && (p == 1 || p == 2))) return false;
+    const bool sequence = run.source == StimulusSource::yuv;
+    if (!sequence && run.source != StimulusSource::ramp && run.source != StimulusSource::random)
+        return false;
+    // Borders replicate a field's last column from its own width on (a
+    // sequence's fields all take frame 0's): from an odd width below
+    // frame_width the second border column would pair with a stored one.
+    const FrameLayout l = layout();
+    for (int32_t i = 0; i < (sequence ? 1 : kFrameTableSize); ++i) {
+        const int32_t w = l.frame_size(i).width;
+        if (w % 2 != 0 && w < frame_width) return false;
+    }
+    return true;
+}
+
 uint64_t DeinterlacerModel::run_memory_bytes() const {
     const BufferBytes b = buffer_bytes(*this);
     return b.field + b.golden + b.scratch;
@@ -65,11 +81,15 @@ Status DeinterlacerModel::allocate_buffers() {
         return Status::field_memory;
     if (!frame_store.allocate(1, num_plane, active_height, active_width, PlaneBorders{}))
         return Status::golden_memory;
-    // Compact planes take the first half of their own space.
-    for (int32_t p = 0; p < num_plane; ++p)
-        if (golden_plane_compact(p))
-            golden_frame()[p].place(golden_frame()[p].block(), active_height,
-                                    (active_width + 1) / 2, PlaneBorders{});
+    // Paired planes take the first half of their own space.
+    for (int32_t p = 0; p < num_plane; ++p) {
+        if (!paired_plane(p)) continue;
+        for (int32_t b = 0; b < buffer_count; ++b)
+            field_store[b][p].place(field_store[b][p].block(), frame_height,
+                                    paired_width(frame_width), field_pads);
+        golden_frame()[p].place(golden_frame()[p].block(), active_height,
+                                paired_width(active_width), PlaneBorders{});
+    }
     if (!motion_store.allocate(1, active_width, PlaneBorders{}))
         return Status::golden_memory;
     return Status::ok;
@@ -77,21 +97,27 @@ Status DeinterlacerModel::allocate_buffers() {
 
 void DeinterlacerModel::fill_borders(PixelPlane* planes, int32_t frame) {
     const FrameSize size = layout().frame_size(frame);
-    const int32_t w = size.width;
     const int32_t h = size.height;
-    const size_t row_bytes = sizeof(Sample) * static_cast<size_t>(pad_left + w + pad_right);
     for (int32_t p = 0; p < num_plane; ++p) {
         const PixelPlane& plane = planes[p];
+        // Columns -pad_left .. w + pad_right - 1 take part; a paired plane
+        // holds them as the pairs that cover them, and no further: a column
+        // past them may still hold a sample of the stored area.
+        const bool paired = paired_plane(p);
+        const int32_t w = paired ? paired_width(size.width) : size.width;
+        const int32_t first = paired ? -((pad_left + 1) / 2) : -pad_left;
+        const int32_t last = paired ? (size.width + pad_right - 1) / 2 : w + pad_right - 1;
+        const size_t row_bytes = sizeof(Sample) * static_cast<size_t>(last - first + 1);
         // Vertical borders: mirror about the edge row, which is not repeated.
         for (int32_t k = 1; k <= pad_top; ++k)
-            std::memcpy(plane.row(-k) - pad_left, plane.row(k) - pad_left, row_bytes);
+            std::memcpy(plane.row(-k) + first, plane.row(k) + first, row_bytes);
         for (int32_t k = 1; k <= pad_bottom; ++k)
-            std::memcpy(plane.row(h - 1 + k) - pad_left, plane.row(h - 1 - k) - pad_left, row_bytes);
+            std::memcpy(plane.row(h - 1 + k) + first, plane.row(h - 1 - k) + first, row_bytes);
         // Horizontal borders: replicate the edge column, border rows included.
         for (int32_t r = -pad_top; r < h + pad_bottom; ++r) {
             Sample* row = plane.row(r);
-            for (int32_t k = 1; k <= pad_left; ++k) row[-k] = row[0];
-            for (int32_t k = 0; k < pad_right; ++k) row[w + k] = row[w - 1];
+            for (int32_t c = first; c < 0; ++c) row[c] = row[0];
+            for (int32_t c = w; c <= last; ++c) row[c] = row[w - 1];
         }
     }
 }

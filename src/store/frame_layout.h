@@ -23,14 +23,21 @@ constexpr int64_t chroma_words(int64_t w, int64_t h) { return w * h / 2; }
 // Which columns of a chroma row are packed: all of them in order (a later
 // column replacing an earlier one), or only the even ones 0, 2, ... that
 // have a partner column (a golden frame keeps columns 0, 2, 4, ...), read
-// from a row of every column (even) or from one that holds the even columns
-// only, column 2m at m (compact: the 4:2:2 chroma planes of a golden frame).
-enum class ChromaColumns { all, even, compact };
+// from a row of every column (even) or from one that holds a sample a pair
+// of columns, column 2m's at m (compact: a paired golden plane).  pairs:
+// every column in order, from a row that holds a sample a pair (a paired
+// field plane).
+enum class ChromaColumns { all, even, compact, pairs };
+
+// True when the row holds one sample a pair of columns.
+constexpr bool one_a_pair(ChromaColumns c) {
+    return c == ChromaColumns::compact || c == ChromaColumns::pairs;
+}
 
 // How the files read plane p of the golden frame: the even columns of its
-// 4:2:2 chroma planes, held compact or among all the columns.
+// 4:2:2 chroma planes, held paired or among all the columns.
 inline ChromaColumns golden_columns(const DeinterlacerModel& m, int32_t p) {
-    return m.golden_plane_compact(p) ? ChromaColumns::compact : ChromaColumns::even;
+    return m.paired_plane(p) ? ChromaColumns::compact : ChromaColumns::even;
 }
 
 // Packs the w x h chroma plane whose row j is origin + j*stride into
@@ -42,20 +49,20 @@ void pack_chroma(const In* origin, ptrdiff_t stride, int32_t w, int32_t h,
     // Only an odd width leaves words that no column reaches.
     if (w % 2 != 0)
         for (int64_t i = 0, n = chroma_words(w, h); i < n; ++i) out[i] = Out{};
+    const bool paired = one_a_pair(columns);
+    const bool every = columns == ChromaColumns::all || columns == ChromaColumns::pairs;
     for (int32_t j = 0; j < h; ++j) {
         const In* row = origin + j * stride;
         Out* at = out + chroma_word(w, j, 0);
-        if (columns == ChromaColumns::compact) {
+        if (paired)
             for (int32_t m = 0; m < w / 2; ++m) at[m] = convert(row[m]);
-            continue;
-        }
-        // Every column in order: the odd column of each pair replaces the
-        // even one, and an odd width's last column has no partner (in the
-        // last row of an odd height its word would lie past the plane's).
-        const bool all = columns == ChromaColumns::all;
-        gather_every_other(row, all ? 1 : 0, w / 2, at, convert);
-        if (all && w % 2 != 0 && chroma_word(w, j, w - 1) < chroma_words(w, h))
-            at[w / 2] = convert(row[w - 1]);
+        else  // every column in order: the odd column of each pair replaces the even one
+            gather_every_other(row, every ? 1 : 0, w / 2, at, convert);
+        // Every column in order: an odd width's last column has no partner
+        // (in the last row of an odd height its word would lie past the
+        // plane's).
+        if (every && w % 2 != 0 && chroma_word(w, j, w - 1) < chroma_words(w, h))
+            at[w / 2] = convert(row[paired ? w / 2 : w - 1]);
     }
 }
 
@@ -87,8 +94,8 @@ void gather_span(const In* origin, ptrdiff_t stride, const PlaneSpan& span,
         return;
     }
     // Halved chroma keeps the even columns, whatever `columns` says; a
-    // compact row holds them as they are.
-    const int32_t step = span.halved && columns != ChromaColumns::compact ? 2 : 1;
+    // paired row holds them as they are.
+    const int32_t step = span.halved && !one_a_pair(columns) ? 2 : 1;
     if (step == 2) {
         // The last sample alone: with an odd frame width it has no partner
         // column.

@@ -104,10 +104,20 @@ TEST(WorkedWindows, IntraAndInter) {
     }
 }
 
+// Row j of a plane whose columns come in pairs (odd column = the even one to its left), a
+// sample a pair, column 2m's at index m + 2 (pairs -2 .. (width + 1) / 2 + 1).
+static std::vector<Sample> paired_row(const PixelPlane& plane, int32_t j, int32_t width) {
+    std::vector<Sample> pairs(static_cast<size_t>((width + 1) / 2 + 4));
+    for (int32_t m = -2; m < (width + 1) / 2 + 2; ++m)
+        pairs[static_cast<size_t>(m + 2)] = plane.row(j)[std::clamp(2 * m, -2, width + 1)];
+    return pairs;
+}
+
 // Outputs of every row of every plane, by the row kernels of `kernels` or (null) by the
 // per-sample reference, then the motion plane; no sample lies above `largest`.  The 4:2:2
-// chroma planes go through the even-column kernels (column 2m's result at m), whose rows
-// hold no more than (width + 1) / 2 results.
+// chroma planes hold their columns in pairs and go through the paired kernels (rows of a
+// sample a pair, column 2m's result at m), whose rows hold no more than (width + 1) / 2
+// results.
 static std::vector<int32_t> run_pass(DeinterlacerModel& m, bool inter, const KernelTable* kernels,
                                      int32_t largest) {
     std::vector<MotionValue> motion(
@@ -124,16 +134,22 @@ static std::vector<int32_t> run_pass(DeinterlacerModel& m, bool inter, const Ker
             const bool even = m.ycbcr422 && (p == 1 || p == 2);
             std::vector<int32_t> out(static_cast<size_t>(m.active_width), -1);
             std::vector<Sample> row(static_cast<size_t>(m.active_width), 0xFFFF);
-            const Sample *u = cur.row(j - 1), *c = cur.row(j), *d = cur.row(j + 1);
+            std::vector<Sample> pairs[6];
+            const Sample* rows[6];
+            for (int32_t r = 0; r < 6; ++r) {
+                const PixelPlane& plane = r < 3 ? cur : oth;
+                pairs[r] = paired_row(plane, j - 1 + r % 3, m.active_width);
+                rows[r] = even ? pairs[r].data() + 2 : plane.row(j - 1 + r % 3);
+            }
             if (kernels && inter)
-                (even    ? kernels->inter_row_reusing_even
+                (even    ? kernels->inter_row_reusing_paired
                  : reuse ? kernels->inter_row_reusing
-                         : kernels->inter_row_measuring)(u, c, d, oth.row(j - 1), oth.row(j),
-                                                         oth.row(j + 1), motion_row(j), row.data(),
-                                                         m.active_width, params);
+                         : kernels->inter_row_measuring)(rows[0], rows[1], rows[2], rows[3],
+                                                         rows[4], rows[5], motion_row(j),
+                                                         row.data(), m.active_width, params);
             if (kernels && !inter)
-                (even ? kernels->intra_row_even : kernels->intra_row)(u, c, d, row.data(),
-                                                                      m.active_width, params);
+                (even ? kernels->intra_row_paired : kernels->intra_row)(
+                    rows[0], rows[1], rows[2], row.data(), m.active_width, params);
             if (kernels) out.assign(row.begin(), row.end());
             for (int32_t k = 0; !kernels && k < m.active_width; k += even ? 2 : 1)
                 out[static_cast<size_t>(even ? k / 2 : k)] =
@@ -154,7 +170,7 @@ static std::vector<int32_t> run_pass(DeinterlacerModel& m, bool inter, const Ker
 
 // Every kernel variant this processor runs (the plain one always) against the per-sample
 // reference.  Widths 1, 5, 17, 40, 67, 130 (no vector, one or two vectors of 16 or 32 lanes
-// or of 32 even columns, and a tail); every sample width 1..16; modes 1 plane, 3, 3 of 4:2:2, 3 of
+// or of 16 or 32 even columns, and a tail); every sample width 1..16; modes 1 plane, 3, 3 of 4:2:2, 3 of
 // 4:4:4; current planes (borders too) of 0, max, max - 1, a mix of those, random, or random bytes
 // (above max below 8 bits, as a headerless YUV input stores them); the other buffer mostly copies
 // the current one, or for every fourth n is its complement (whole vectors of fast motion);
@@ -198,6 +214,11 @@ TEST(KernelVariants, MatchPerSampleReference) {
                                              : rng() % 3 ? s
                                                          : static_cast<Sample>(sample(4));
                         }
+                        // 4:2:2 chroma comes in pairs: each odd column takes the even one
+                        // to its left.
+                        for (int32_t y = -1; m.ycbcr422 && p > 0 && y <= m.frame_height; ++y)
+                            for (int32_t x = -1; x <= width + 1; x += 2)
+                                cur.row(y)[x] = cur.row(y)[x - 1], oth.row(y)[x] = oth.row(y)[x - 1];
                     }
                     EXPECT_EQ(run_pass(m, false, &table, largest), run_pass(m, false, nullptr, largest));
                     for (int32_t th1 : {-5, 0, mx, 2 * mx, 4 * mx}) {  // the last above th2

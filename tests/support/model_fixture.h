@@ -50,14 +50,15 @@ struct TestModel {
             return *this;
         }
     };
-    // Field sample of buffer b, plane p at field row j, column k.
+    // Field sample of buffer b, plane p at field row j, column k (a paired
+    // plane's columns 2m and 2m + 1 are one sample).
     SampleRef field(int32_t b, int32_t p, int32_t j, int32_t k) {
-        return {m.field_store[b][p].row(j)[k]};
+        return {m.field_store[b][p].row(j)[m.paired_plane(p) ? k >> 1 : k]};
     }
-    // Golden sample of plane p at row y, column x.  A compact 4:2:2 chroma
-    // plane holds the even columns only: an odd column's sample goes nowhere.
+    // Golden sample of plane p at row y, column x.  A paired plane holds the
+    // even columns only: an odd column's sample goes nowhere.
     SampleRef golden(int32_t p, int32_t y, int32_t x) {
-        if (!m.golden_plane_compact(p)) return {m.golden_frame()[p].row(y)[x]};
+        if (!m.paired_plane(p)) return {m.golden_frame()[p].row(y)[x]};
         if (x % 2 != 0) return {discarded_};
         return {m.golden_frame()[p].row(y)[x / 2]};
     }
