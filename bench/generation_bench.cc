@@ -24,7 +24,9 @@ struct FieldModel {
     // The fields of a "-g" run.
     FieldModel(int32_t method, bool hd) {
         m.init_defaults();
-        m.set_run_mode(RunMode{StimulusSource::random});
+        RunMode random;
+        random.source = StimulusSource::random;
+        m.set_run_mode(random);
         if (hd) {
             m.frame_width = 1920;
             m.frame_height = 1080;
@@ -58,7 +60,7 @@ void BM_RandomField(benchmark::State& state) {
 BENCHMARK(BM_RandomField)->ArgName("hd422")->Arg(0)->Arg(1);
 
 // The random fill alone of one 1920 x 1080 4:2:2 field (the rows of its three
-// planes, chroma pairs repeated), by the kernel variant numbered by the
+// planes, chroma a sample a pair), by the kernel variant numbered by the
 // argument (0 plain, then avx2, avx512): a row's time is ns per field.
 void BM_RandomFill(benchmark::State& state) {
     int32_t count = 0;

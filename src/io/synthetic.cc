@@ -45,16 +45,16 @@ Status DeinterlacerModel::fill_synthetic_field(FILE* stimulus, PixelPlane* plane
         const bool paired = paired_plane(p);
         for (int32_t j = 0; j < frame_height; ++j) {
             Sample* row = planes[p].row(j);
+            if (!ramp) {
+                random_row(random_state, scaling, row, w, repeat_pairs);
+                if (repeat_pairs && !paired) spread_pairs(row, w);
+                continue;
+            }
             if (paired) {
                 // Column x of row j is the ramp's column 0 of row j + x.
                 even_columns_made(row, w, [&](int32_t x, Sample* part, int32_t n) {
-                    if (ramp) ramp_row(frame, p, j + x, max_value, part, n);
-                    else random_row(random_state, scaling, part, n, false);
+                    ramp_row(frame, p, j + x, max_value, part, n);
                 });
-                continue;
-            }
-            if (!ramp) {
-                random_row(random_state, scaling, row, w, repeat_pairs);
                 continue;
             }
             ramp_row(frame, p, j, max_value, row, w);

@@ -29,10 +29,11 @@ using InterRowKernel = void (*)(const Sample* up, const Sample* mid, const Sampl
 using BobRowKernel = void (*)(const Sample* up, const Sample* down, Sample* out, int32_t width);
 
 // The next n draws of state as samples of `scaling` into out, state left
-// where n calls of next_random_draw leave it; with repeat_pairs, each odd
-// column then takes the even column to its left (4:2:2 chroma).
+// where n calls of next_random_draw leave it; with pairs, only the even
+// draws' samples, draw 2m's at out[m] ((n + 1) / 2 of them: a 4:2:2 chroma
+// row, whose odd columns repeat the even ones, a sample a pair).
 using RandomRowKernel = void (*)(uint32_t& state, const RandomScaling& scaling, Sample* out,
-                                 int32_t n, bool repeat_pairs);
+                                 int32_t n, bool pairs);
 
 // Filled by name (designated initialisers) in row_kernel_table() of
 // model/kernel_rows.inc, the one place that lists the kernels of a variant.

@@ -47,14 +47,19 @@ inline W shift_right(W a) {
     return _mm512_maskz_srli_epi32(kAll, a, n);
 }
 inline W vmax(W a, W b) { return _mm512_maskz_max_epu32(kAll, a, b); }
-// Lanes 1 and 3 of every four take lanes 0 and 2.
-inline W repeat_even(W a) { return _mm512_maskz_shuffle_epi32(kAll, a, _MM_PERM_CCAA); }
 // The lanes of a, then of b, each at most 65535, as samples at out.  The
 // pack interleaves a and b by 128-bit blocks; the permute puts them in order.
 inline void store_samples(Sample* out, W a, W b) {
     const __m512i order = _mm512_set_epi64(7, 5, 3, 1, 6, 4, 2, 0);
     _mm512_storeu_si512(out,
                         _mm512_maskz_permutexvar_epi64(0xFF, order, _mm512_packus_epi32(a, b)));
+}
+// Lanes 0, 2, 4, ... of a, then of b, each at most 65535, as samples at out.
+inline void store_even_samples(Sample* out, W a, W b) {
+    const __m512i even =
+        _mm512_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out),
+                        _mm512_maskz_cvtepi32_epi16(kAll, _mm512_permutex2var_epi32(a, even, b)));
 }
 #else
 using W = __m256i;
@@ -68,10 +73,18 @@ inline W shift_right(W a) {
     return _mm256_srli_epi32(a, n);
 }
 inline W vmax(W a, W b) { return _mm256_max_epu32(a, b); }
-inline W repeat_even(W a) { return _mm256_shuffle_epi32(a, 0xA0); }
 inline void store_samples(Sample* out, W a, W b) {
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out),
                         _mm256_permute4x64_epi64(_mm256_packus_epi32(a, b), 0xD8));
+}
+inline void store_even_samples(Sample* out, W a, W b) {
+    // a0 a2 b0 b2 | a4 a6 b4 b6, the 64-bit pairs put in order, then packed
+    // twice over: the low half holds the eight samples in order.
+    const __m256i even = _mm256_permute4x64_epi64(
+        _mm256_castps_si256(_mm256_shuffle_ps(_mm256_castsi256_ps(a), _mm256_castsi256_ps(b), 0x88)),
+        0xD8);
+    const __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi32(even, even), 0x08);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(packed));
 }
 #endif
 
@@ -97,13 +110,14 @@ template <bool kNarrow>
     return vmax(shift_right<15>(add(add(x, t), c.one)), c.lowest);
 }
 
-// Columns [0, returned) of the row, whole groups only, state advanced past
-// their draws; with kRepeat, each odd column takes the even one to its left.
+// Draws [0, returned) of the row, whole groups only, state advanced past
+// them; with kPairs, draw 2m's sample goes to out[m] and the odd draws to
+// none.
 // The lanes hold twice each state, modulo 2^32: the top bit of a state never
 // reaches a draw (bits 16..30) nor the lower bits of any later state, so
 // stepping 2s as 2s * multiplier + 2 * increment keeps every draw, now bits
 // 17..31, one shift away.
-template <bool kRepeat, bool kNarrow>
+template <bool kPairs, bool kNarrow>
 int32_t random_row(uint32_t& state, const RandomScaling& scaling, Sample* out, int32_t n) {
     if (n < kGroup) return 0;
     uint32_t lane[kGroup];
@@ -118,12 +132,9 @@ int32_t random_row(uint32_t& state, const RandomScaling& scaling, Sample* out, i
     W a = load(lane), b = load(lane + kLanes);
     int32_t k = 0;
     for (; k + kGroup <= n; k += kGroup) {
-        W va = sample<kNarrow>(a, c), vb = sample<kNarrow>(b, c);
-        if constexpr (kRepeat) {
-            va = repeat_even(va);
-            vb = repeat_even(vb);
-        }
-        store_samples(out + k, va, vb);
+        const W va = sample<kNarrow>(a, c), vb = sample<kNarrow>(b, c);
+        if constexpr (kPairs) store_even_samples(out + k / 2, va, vb);
+        else store_samples(out + k, va, vb);
         a = add(mul(a, multiplier), increment);
         b = add(mul(b, multiplier), increment);
     }
@@ -132,10 +143,10 @@ int32_t random_row(uint32_t& state, const RandomScaling& scaling, Sample* out, i
     return k;
 }
 
-template <bool kRepeat>
+template <bool kPairs>
 int32_t random_row(uint32_t& state, const RandomScaling& scaling, Sample* out, int32_t n) {
-    return scaling.max_value <= 32767u ? random_row<kRepeat, true>(state, scaling, out, n)
-                                       : random_row<kRepeat, false>(state, scaling, out, n);
+    return scaling.max_value <= 32767u ? random_row<kPairs, true>(state, scaling, out, n)
+                                       : random_row<kPairs, false>(state, scaling, out, n);
 }
 
 }  // namespace
@@ -145,20 +156,23 @@ int32_t random_row(uint32_t& state, const RandomScaling& scaling, Sample* out, i
 namespace veldax {
 
 // The next n draws of state as samples of `scaling` into out, state left
-// where n calls of next_random_draw leave it; with repeat_pairs, each odd
-// column then takes the even column to its left (4:2:2 chroma).
+// where n calls of next_random_draw leave it; with pairs, only the even
+// draws' samples, draw 2m's at out[m] (a paired 4:2:2 chroma row).
 static void random_row_kernel(uint32_t& state, const RandomScaling& scaling, Sample* out, int32_t n,
-                              bool repeat_pairs) {
+                              bool pairs) {
     int32_t k = 0;
 #ifdef VELDAX_RANDOM_LANES
     if (scaling.quotient)
-        k = repeat_pairs ? random_lanes::random_row<true>(state, scaling, out, n)
-                         : random_lanes::random_row<false>(state, scaling, out, n);
+        k = pairs ? random_lanes::random_row<true>(state, scaling, out, n)
+                  : random_lanes::random_row<false>(state, scaling, out, n);
 #endif
-    fill_random_samples(state, scaling.table, out + k, n - k);
-    // k is even: column k + 1 is odd.
-    if (repeat_pairs)
-        for (int32_t c = k + 1; c < n; c += 2) out[c] = out[c - 1];
+    // k is even.
+    if (pairs)
+        even_columns_made(out + k / 2, n - k, [&](int32_t, Sample* row, int32_t count) {
+            fill_random_samples(state, scaling.table, row, count);
+        });
+    else
+        fill_random_samples(state, scaling.table, out + k, n - k);
 }
 
 }  // namespace veldax

@@ -451,6 +451,9 @@ def configurations():
                    frmw_0=6, frmh_0=4, frmw_1=8, frmh_2=2, th1_1=5, th2_1=30, th2_2=0)
         cases.append(cfg)
         cases.append(dict(cfg, num_plane=3, ycbcr422=1, fconvert=1, initfield=1))
+        # Even widths of their own below the frame's: the chroma stays paired, with
+        # borders inside the stored area.
+        cases.append(dict(cfg, num_plane=3, ycbcr422=1, frame_width=12, frmw_0=7, frmw_1=9))
     return cases
 
 
