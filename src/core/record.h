@@ -168,13 +168,13 @@ struct DeinterlacerModel {
     MotionPlane motion_store;
     PixelPlane* golden_frame() const { return frame_store[0]; }
     // Planes 1 and 2 of 4:2:2 data whose columns 2m and 2m + 1 always hold
-    // the same sample: a YUV sequence's, and synthetic fields' unless an odd
-    // width of their own below frame_width puts the border column beside a
-    // stored one.  Their field and golden planes hold one sample a pair,
-    // column 2m's (and 2m + 1's) at m: (width + 1) / 2 a row (paired_width),
-    // half the memory to fill and read, and the golden rows are the even
-    // columns the files take.  A picture sets every column of its own.
-    bool paired_plane(int32_t p) const;
+    // the same sample (chroma_comes_in_pairs): their field and golden planes
+    // hold one sample a pair, column 2m's (and 2m + 1's) at m, (width + 1) /
+    // 2 a row (paired_width): half the memory to fill and read, and the
+    // golden rows are the even columns the files take.
+    bool paired_plane(int32_t p) const { return chroma_paired && (p == 1 || p == 2); }
+    // Set by allocate_buffers, which lays the planes out so.
+    bool chroma_paired = false;
     // Sample (row, col) of field buffer b, plane p, whichever way it is held
     // (col from -2 on: the border columns).
     Sample field_sample(int32_t b, int32_t p, int32_t row, int32_t col) const {
@@ -232,6 +232,10 @@ struct DeinterlacerModel {
     // random scale table.  allocate_buffers refuses a run beyond the memory
     // it may use; the BMP reader checks the header bytes it keeps on top.
     uint64_t run_memory_bytes() const;
+    // True for a YUV sequence's 4:2:2 chroma, and synthetic fields' unless an
+    // odd width of their own below frame_width puts the border column beside
+    // a stored one; a picture sets every column of its own.
+    bool chroma_comes_in_pairs() const;
     Status allocate_buffers();
     void fill_borders(PixelPlane* planes, int32_t frame);
 

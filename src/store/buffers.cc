@@ -44,8 +44,8 @@ BufferBytes buffer_bytes(const DeinterlacerModel& m) {
 
 }  // namespace
 
-bool DeinterlacerModel::paired_plane(int32_t p) const {
-    if (!(ycbcr422 && num_plane >= 3 && (p == 1 || p == 2))) return false;
+bool DeinterlacerModel::chroma_comes_in_pairs() const {
+    if (!(ycbcr422 && num_plane >= 3)) return false;
     const bool sequence = run.source == StimulusSource::yuv;
     if (!sequence && run.source != StimulusSource::ramp && run.source != StimulusSource::random)
         return false;
@@ -82,6 +82,7 @@ Status DeinterlacerModel::allocate_buffers() {
     if (!frame_store.allocate(1, num_plane, active_height, active_width, PlaneBorders{}))
         return Status::golden_memory;
     // Paired planes take the first half of their own space.
+    chroma_paired = chroma_comes_in_pairs();
     for (int32_t p = 0; p < num_plane; ++p) {
         if (!paired_plane(p)) continue;
         for (int32_t b = 0; b < buffer_count; ++b)
