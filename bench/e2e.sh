@@ -137,9 +137,9 @@ profile() {
                     else if (sym ~ /copy_to_iter|copy_page_to_iter|filemap_/) g = "kernel: copy out of the page cache (read)"
                     else if (sym ~ /clear_page|folio_zero/) g = "kernel: clearing pages touched the first time"
                     else g = "kernel: the rest (file system, faults, calls)"
-                } else if (sym ~ /lanes::|_kernel|bob_|even_columns/) g = "program: row kernels"
+                } else if (sym ~ /read_yuv|random|synthetic|ramp/) g = "program: reading or making the stimulus"
+                else if (sym ~ /lanes::|_kernel|bob_|even_columns|unpair/) g = "program: row kernels"
                 else if (sym ~ /interpolate_frame|fill_borders|memmove|memcpy/) g = "program: kept rows and borders"
-                else if (sym ~ /read_yuv|random|synthetic|ramp/) g = "program: reading or making the stimulus"
                 else if (sym ~ /write|gather|words/) g = "program: writing the data files"
                 else g = "program: the rest"
                 t[g] += share
