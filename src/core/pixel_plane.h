@@ -125,9 +125,6 @@ inline void keep_even_columns(const Sample* row, int32_t width, Sample* out) {
     if (width % 2 != 0) out[width / 2] = row[width - 1];
 }
 
-// Columns 0, 2, 4, ... of a row of `width` columns into out[0 .. (width +
-// 1) / 2), the row made a stretch at a time on the stack: make(x, row, n)
-// puts columns x .. x + n - 1 at row[0 .. n).
 // The (width + 1) / 2 samples of a row held a sample a pair of columns
 // (column 2m's and 2m + 1's at m), spread over its `width` columns in place.
 inline void spread_pairs(Sample* row, int32_t width) {
@@ -136,6 +133,9 @@ inline void spread_pairs(Sample* row, int32_t width) {
     for (int32_t m = width / 2 - 1; m >= 0; --m) row[2 * m] = row[2 * m + 1] = row[m];
 }
 
+// Columns 0, 2, 4, ... of a row of `width` columns into out[0 .. (width +
+// 1) / 2), the row made a stretch at a time on the stack: make(x, row, n)
+// puts columns x .. x + n - 1 at row[0 .. n).
 constexpr int32_t kEvenStretch = 512;  // even: stretches start at even columns
 template <class Make>
 void even_columns_made(Sample* out, int32_t width, Make make) {

@@ -22,12 +22,11 @@ void DeinterlacerModel::interpolate_frame(int32_t buffer, int32_t parity, int32_
     const RowParams params{th0_now, th1_now, th2_now, max_value, largest_sample()};
     const KernelTable& k = kernels();
     MotionValue* const motion = motion_store.row(0);
-    const bool paired[3] = {false, paired_plane(1), paired_plane(2)};
 
     for (int32_t i = 0; i < active_height; ++i) {
         const bool kept = i % 2 == keep || i == last_row;
         for (int32_t p = 0; p < num_plane; ++p) {
-            const bool pairs = p < 3 && paired[p];
+            const bool pairs = paired_plane(p);
             // Samples a row of this plane holds.
             const int32_t held = pairs ? paired_width(width) : width;
             const PixelPlane& cur = field_store[buffer][p];
