@@ -43,22 +43,4 @@ void* zeroed_block(uint64_t bytes) {
     return block;
 }
 
-bool PlaneSet::allocate(int32_t buffers, int32_t planes, int32_t rows, int32_t columns,
-                        const PlaneBorders& around) {
-    release();
-    if (buffers <= 0 || planes <= 0) return false;
-    const uint64_t n = static_cast<uint64_t>(buffers) * static_cast<uint64_t>(planes);
-    // Each plane starts on a 64-byte line.
-    const uint64_t per_plane = (plane_bytes(rows, columns, around) + 63) / 64 * 64;
-    if (per_plane == 0 || n > SIZE_MAX / per_plane) return false;
-    planes_.reset(new (std::nothrow) PixelPlane[static_cast<size_t>(n)]);
-    if (!planes_) return false;
-    block_.reset(static_cast<Sample*>(zeroed_block(n * per_plane)));
-    if (!block_) return false;
-    per_buffer_ = planes;
-    for (uint64_t i = 0; i < n; ++i)
-        planes_[i].place(block_.get() + i * (per_plane / sizeof(Sample)), rows, columns, around);
-    return true;
-}
-
 }  // namespace veldax

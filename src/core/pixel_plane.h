@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 
 namespace veldax {
 
@@ -172,13 +173,20 @@ private:
     size_t size_ = 0;
 };
 
-// [buffers][planes] planes of one shape in one zeroed block, so that large
-// pages cover all of it but its two ends.
+// [buffers][planes] planes in one zeroed block, so that large pages cover
+// all of it but its two ends.
 class PlaneSet {
 public:
-    // False when a plane cannot be had; what was obtained goes with the set.
-    bool allocate(int32_t buffers, int32_t planes, int32_t rows, int32_t columns,
+    // Planes of `rows` rows with the borders `around`, plane p of each buffer
+    // columns_of(p) columns wide, each from a 64-byte line.  False when a
+    // plane cannot be had; what was obtained goes with the set.
+    template <class ColumnsOf>
+    bool allocate(int32_t buffers, int32_t planes, int32_t rows, ColumnsOf columns_of,
                   const PlaneBorders& around);
+    bool allocate(int32_t buffers, int32_t planes, int32_t rows, int32_t columns,
+                  const PlaneBorders& around) {
+        return allocate(buffers, planes, rows, [columns](int32_t) { return columns; }, around);
+    }
     // The planes of buffer b.
     PixelPlane* operator[](int32_t b) const { return planes_.get() + ptrdiff_t{b} * per_buffer_; }
     void release() {
@@ -191,5 +199,34 @@ private:
     std::unique_ptr<Sample, FreeBlock> block_;
     int32_t per_buffer_ = 0;
 };
+
+template <class ColumnsOf>
+bool PlaneSet::allocate(int32_t buffers, int32_t planes, int32_t rows, ColumnsOf columns_of,
+                        const PlaneBorders& around) {
+    release();
+    if (buffers <= 0 || planes <= 0) return false;
+    const auto line_bytes = [&](int32_t p) {
+        return (plane_bytes(rows, columns_of(p), around) + 63) / 64 * 64;
+    };
+    uint64_t per_buffer = 0;
+    for (int32_t p = 0; p < planes; ++p) {
+        const uint64_t bytes = line_bytes(p);
+        if (bytes == 0 || bytes > SIZE_MAX - per_buffer) return false;
+        per_buffer += bytes;
+    }
+    if (static_cast<uint64_t>(buffers) > SIZE_MAX / per_buffer) return false;
+    planes_.reset(new (std::nothrow) PixelPlane[size_t(buffers) * size_t(planes)]);
+    if (!planes_) return false;
+    block_.reset(static_cast<Sample*>(zeroed_block(static_cast<uint64_t>(buffers) * per_buffer)));
+    if (!block_) return false;
+    per_buffer_ = planes;
+    Sample* at = block_.get();
+    for (int32_t b = 0; b < buffers; ++b)
+        for (int32_t p = 0; p < planes; ++p) {
+            (*this)[b][p].place(at, rows, columns_of(p), around);
+            at += line_bytes(p) / sizeof(Sample);
+        }
+    return true;
+}
 
 }  // namespace veldax

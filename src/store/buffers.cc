@@ -16,16 +16,26 @@ struct BufferBytes {
     uint64_t scratch = 0;  // what a generating run holds besides them
 };
 
+// Columns of plane p in a buffer of planes `width` columns wide: a paired
+// plane holds a sample a pair.
+int32_t plane_columns(bool paired, int32_t p, int32_t width) {
+    return paired && (p == 1 || p == 2) ? paired_width(width) : width;
+}
+
 BufferBytes buffer_bytes(const DeinterlacerModel& m) {
     BufferBytes b;
     if (m.buffer_count <= 0 || m.num_plane <= 0) return b;
     const PlaneBorders field_pads{m.pad_top, m.pad_bottom, m.pad_left, m.pad_right};
-    const uint64_t sets = static_cast<uint64_t>(m.buffer_count) * static_cast<uint64_t>(m.num_plane);
+    const bool paired = m.chroma_comes_in_pairs();
     // 16-bit samples in the field and frame planes, 32-bit motion values.
-    const uint64_t frame_plane = plane_bytes(m.active_height, m.active_width, PlaneBorders{});
-    const uint64_t motion_row = plane_bytes(1, m.active_width, PlaneBorders{}, sizeof(MotionValue));
-    b.field = sets * plane_bytes(m.frame_height, m.frame_width, field_pads);
-    b.golden = static_cast<uint64_t>(m.num_plane) * frame_plane + motion_row;
+    uint64_t field_set = 0;
+    for (int32_t p = 0; p < m.num_plane; ++p) {
+        field_set += plane_bytes(m.frame_height, plane_columns(paired, p, m.frame_width), field_pads);
+        b.golden += plane_bytes(m.active_height, plane_columns(paired, p, m.active_width),
+                                PlaneBorders{});
+    }
+    b.field = static_cast<uint64_t>(m.buffer_count) * field_set;
+    b.golden += plane_bytes(1, m.active_width, PlaneBorders{}, sizeof(MotionValue));
     if (m.run.generates()) {
         // The 16-bit words of a frame on their way to a data file, kept from
         // field to field (also the most a BMP row takes: checked with the
@@ -77,20 +87,15 @@ Status DeinterlacerModel::allocate_buffers() {
     if (available && bytes.field + bytes.scratch > available) return Status::field_memory;
     if (available && bytes.field + bytes.golden + bytes.scratch > available)
         return Status::golden_memory;
-    if (!field_store.allocate(buffer_count, num_plane, frame_height, frame_width, field_pads))
-        return Status::field_memory;
-    if (!frame_store.allocate(1, num_plane, active_height, active_width, PlaneBorders{}))
-        return Status::golden_memory;
-    // Paired planes take the first half of their own space.
     chroma_paired = chroma_comes_in_pairs();
-    for (int32_t p = 0; p < num_plane; ++p) {
-        if (!paired_plane(p)) continue;
-        for (int32_t b = 0; b < buffer_count; ++b)
-            field_store[b][p].place(field_store[b][p].block(), frame_height,
-                                    paired_width(frame_width), field_pads);
-        golden_frame()[p].place(golden_frame()[p].block(), active_height,
-                                paired_width(active_width), PlaneBorders{});
-    }
+    const auto columns = [&](int32_t width) {
+        return [this, width](int32_t p) { return plane_columns(chroma_paired, p, width); };
+    };
+    if (!field_store.allocate(buffer_count, num_plane, frame_height, columns(frame_width),
+                              field_pads))
+        return Status::field_memory;
+    if (!frame_store.allocate(1, num_plane, active_height, columns(active_width), PlaneBorders{}))
+        return Status::golden_memory;
     if (!motion_store.allocate(1, active_width, PlaneBorders{}))
         return Status::golden_memory;
     return Status::ok;

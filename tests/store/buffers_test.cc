@@ -48,20 +48,27 @@ TEST(Buffers, BorderFill) {
 }
 
 // The planes of a set share one block: each one's rows and borders, written
-// whole, leave every other plane as it was.
+// whole, leave every other plane as it was; `narrow` planes 1 and 2 take
+// (columns + 1) / 2 columns.
 TEST(Buffers, PlanesOfASetKeepApart) {
     const struct {
         int32_t buffers, planes, rows, columns;
         PlaneBorders borders;
-    } kShapes[] = {{2, 3, 5, 7, {1, 1, 2, 2}}, {1, 4, 1, 1, {}}, {2, 1, 3, 33, {2, 3, 0, 5}}};
+        bool narrow;
+    } kShapes[] = {{2, 3, 5, 7, {1, 1, 2, 2}, false}, {1, 4, 1, 1, {}, false},
+                   {2, 1, 3, 33, {2, 3, 0, 5}, false}, {2, 4, 5, 7, {1, 1, 2, 2}, true}};
     for (const auto& s : kShapes) {
         PlaneSet set;
-        ASSERT_TRUE(set.allocate(s.buffers, s.planes, s.rows, s.columns, s.borders));
+        const auto columns = [&](int32_t p) {
+            return s.narrow && (p == 1 || p == 2) ? (s.columns + 1) / 2 : s.columns;
+        };
+        ASSERT_TRUE(set.allocate(s.buffers, s.planes, s.rows, columns, s.borders));
         const int32_t n = s.buffers * s.planes;
         for (int32_t i = 0; i < n; ++i) {
             const PixelPlane& p = set[i / s.planes][i % s.planes];
-            ASSERT_EQ(p.block_samples(), static_cast<size_t>(s.rows + s.borders.top + s.borders.bottom) *
-                                             static_cast<size_t>(s.columns + s.borders.left + s.borders.right));
+            ASSERT_EQ(p.block_samples(),
+                      static_cast<size_t>(s.rows + s.borders.top + s.borders.bottom) *
+                          static_cast<size_t>(columns(i % s.planes) + s.borders.left + s.borders.right));
             std::fill(p.block(), p.block() + p.block_samples(), static_cast<Sample>(i + 1));
         }
         for (int32_t i = 0; i < n; ++i) {
