@@ -123,6 +123,9 @@ echo "median_s gen_y=$m_y yadif=$m_yadif write_floor=$m_floor gen_g10=$m_g gen_w
 awk -v y="$m_y" -v d="$m_yadif" -v f="$m_floor" -v r="$peak_y" -v b="$buffer_bytes" \
     'BEGIN{printf "ratio_vs_yadif=%.2f ratio_vs_write_floor=%.2f peak_rss_ratio=%.2f\n", y/d, y/f, r*1024/b}'
 awk -v w="$m_w" -v f="$m_floor" 'BEGIN{printf "weave_ratio_vs_write_floor=%.2f\n", w/f}'
+# The same peak less what the program takes with no buffer to speak of.
+awk -v r="$peak_y" -v t="$tiny_rss" -v b="$buffer_bytes" \
+    'BEGIN{printf "peak_rss_ratio_beyond_tiny_run=%.2f\n", (r-t)*1024/b}'
 
 # Where the time of a run goes: perf samples of three runs, grouped by the
 # symbol they fell in (the kernel's copies into and out of the page cache,
