@@ -138,7 +138,7 @@ static std::vector<int32_t> run_pass(DeinterlacerModel& m, bool inter, const Ker
             const Sample* rows[6];
             for (int32_t r = 0; r < 6; ++r) {
                 const PixelPlane& plane = r < 3 ? cur : oth;
-                pairs[r] = paired_row(plane, j - 1 + r % 3, m.active_width);
+                if (even) pairs[r] = paired_row(plane, j - 1 + r % 3, m.active_width);
                 rows[r] = even ? pairs[r].data() + 2 : plane.row(j - 1 + r % 3);
             }
             if (kernels && inter)
@@ -170,11 +170,12 @@ static std::vector<int32_t> run_pass(DeinterlacerModel& m, bool inter, const Ker
 
 // Every kernel variant this processor runs (the plain one always) against the per-sample
 // reference.  Widths 1, 5, 17, 40, 67, 130 (no vector, one or two vectors of 16 or 32 lanes
-// or of 16 or 32 even columns, and a tail); every sample width 1..16; modes 1 plane, 3, 3 of 4:2:2, 3 of
-// 4:4:4; current planes (borders too) of 0, max, max - 1, a mix of those, random, or random bytes
-// (above max below 8 bits, as a headerless YUV input stores them); the other buffer mostly copies
-// the current one, or for every fourth n is its complement (whole vectors of fast motion);
-// thresholds negative, 0 and up to four times max (beyond 16 bits at 16).
+// or of 16 or 32 even columns, and a tail); every sample width 1..16; modes 1 plane, 3, 3 of
+// 4:2:2 (chroma in pairs), 3 of 4:4:4; current planes (borders too) of 0, max, max - 1, a mix
+// of those, random, or random bytes (above max below 8 bits, as a headerless YUV input stores
+// them); the other buffer mostly copies the current one, or for every fourth n is its
+// complement (whole vectors of fast motion); thresholds negative, 0 and up to four times max
+// (beyond 16 bits at 16).
 TEST(KernelVariants, MatchPerSampleReference) {
     int32_t count = 0;
     const KernelVariant* variants = kernel_variants(&count);
