@@ -141,16 +141,17 @@ YuvFrame DeinterlacerModel::read_yuv_frame(FILE* input, FILE* stimulus, PixelPla
             // With an odd w*h the last Cb index reaches the first Cr byte and
             // the last Cr index the frame's last byte; both stay inside the
             // 2*w*h bytes read.
-            if (span.packed && paired) {
-                // Byte m of the row's packed run is pair m (an odd width's
-                // last column is a pair of its own).
+            if (span.packed) {
+                // Columns 2m and 2m + 1 share byte m of the row's packed run
+                // (an odd width's last column has its own): a paired plane
+                // holds the bytes as they are.
                 const unsigned char* src = at + chroma_word(w, j, 0);
-                for (int32_t m = 0; m < paired_width(w); ++m) dst[m] = src[m];
-            } else if (span.packed) {
-                // Columns 2m and 2m + 1 share byte m of the row's packed run.
-                const unsigned char* src = at + chroma_word(w, j, 0);
-                for (int32_t m = 0; m < w / 2; ++m) dst[2 * m] = dst[2 * m + 1] = src[m];
-                if (w % 2 != 0) dst[w - 1] = src[w / 2];
+                if (paired) {
+                    for (int32_t m = 0; m < paired_width(w); ++m) dst[m] = src[m];
+                } else {
+                    for (int32_t m = 0; m < w / 2; ++m) dst[2 * m] = dst[2 * m + 1] = src[m];
+                    if (w % 2 != 0) dst[w - 1] = src[w / 2];
+                }
             } else {
                 const unsigned char* src = at + size_t(j) * size_t(w);
                 for (int32_t k = 0; k < w; ++k) dst[k] = src[k];

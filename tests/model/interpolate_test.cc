@@ -39,37 +39,44 @@ TEST(InterpolateFrame, FourRowWorkedExamples) {
     }
 }
 
-// A 4:2:2 frame wider than the stretches its chroma rows are kept and rebuilt in, through
-// weave and bob: each stored column of each plane (every column of plane 0, the even ones
-// of the chroma planes) is the field's sample, or the rounded mean of the rows around it.
+// A wide 4:2:2 frame, its chroma held whole (no source) or a sample a pair (a "-g" run),
+// through weave and bob: each stored column of each plane (every column of plane 0, the
+// even ones of the chroma planes) is the field's sample, or the rounded mean of the rows
+// around it.
 TEST(InterpolateFrame, Wide422) {
     constexpr int32_t kWidth = 1030;
-    for (DeinterlaceMethod method : {DeinterlaceMethod::weave, DeinterlaceMethod::bobe}) {
-        SCOPED_TRACE(method_number(method));
-        TestModel t(kWidth, 4, 3);
-        t.m.ycbcr422 = 1;
-        ASSERT_TRUE(t.ready());
-        const auto sample = [](int32_t p, int32_t j, int32_t k) {
-            return (7 * k + 13 * j + 100 * p) % 256;
-        };
-        for (int32_t p = 0; p < 3; ++p)
-            for (int32_t j = 0; j < 4; ++j)
-                for (int32_t k = 0; k < kWidth; ++k) t.field(0, p, j, k) = sample(p, j, k);
-        t.m.fill_borders(t.m.field_store[0], 0);
-        t.m.method_now = method_number(method);
-        t.m.interpolate_frame(0, 0, 0);
-        int32_t mismatches = 0;
-        for (int32_t p = 0; p < 3; ++p)
-            for (int32_t j = 0; j < 4; ++j)
-                for (int32_t k = 0; k < kWidth; k += p ? 2 : 1) {
-                    // Rows 0 and 2 and the last row are kept.
-                    const bool kept = method == DeinterlaceMethod::weave || j % 2 == 0 || j == 3;
-                    const int32_t want = kept ? sample(p, j, k)
-                                              : (sample(p, j - 1, k) + sample(p, j + 1, k) + 1) / 2;
-                    mismatches += t.golden(p, j, k) != want;
-                }
-        EXPECT_EQ(mismatches, 0);
-    }
+    for (DeinterlaceMethod method : {DeinterlaceMethod::weave, DeinterlaceMethod::bobe})
+        for (StimulusSource source : {StimulusSource::none, StimulusSource::random}) {
+            SCOPED_TRACE(testing::Message() << method_number(method) << " " << int(source));
+            TestModel t(kWidth, 4, 3);
+            t.m.ycbcr422 = 1;
+            t.m.run.source = source;
+            ASSERT_TRUE(t.ready());
+            ASSERT_EQ(t.m.paired_plane(1), source == StimulusSource::random);
+            const auto sample = [](int32_t p, int32_t j, int32_t k) {
+                return (7 * k + 13 * j + 100 * p) % 256;
+            };
+            for (int32_t p = 0; p < 3; ++p)
+                for (int32_t j = 0; j < 4; ++j)
+                    for (int32_t k = 0; k < kWidth; k += p ? 2 : 1)
+                        t.field(0, p, j, k) = sample(p, j, k);
+            t.m.fill_borders(t.m.field_store[0], 0);
+            t.m.method_now = method_number(method);
+            t.m.interpolate_frame(0, 0, 0);
+            int32_t mismatches = 0;
+            for (int32_t p = 0; p < 3; ++p)
+                for (int32_t j = 0; j < 4; ++j)
+                    for (int32_t k = 0; k < kWidth; k += p ? 2 : 1) {
+                        // Rows 0 and 2 and the last row are kept.
+                        const bool kept =
+                            method == DeinterlaceMethod::weave || j % 2 == 0 || j == 3;
+                        const int32_t want =
+                            kept ? sample(p, j, k)
+                                 : (sample(p, j - 1, k) + sample(p, j + 1, k) + 1) / 2;
+                        mismatches += t.golden(p, j, k) != want;
+                    }
+            EXPECT_EQ(mismatches, 0);
+        }
 }
 
 }  // namespace
