@@ -92,7 +92,7 @@ bytes_written=$(cat "${outputs[@]/#/$work/gen_y/}" | wc -c)
 # row of 32-bit values, and the two blocks kept from frame to frame: the
 # 16-bit words on their way to a file (a block of at most 2^18) and the bytes
 # of a 4:2:2 input frame (2*W*H).  The program itself, with no buffer to
-# speak of, takes some 3 MB more (tiny_rss below).
+# speak of, takes some 2 MB more (tiny_rss below).
 CW=$(( (W + 1) / 2 ))
 words_block=$(( W*H < 262144 ? W*H : 262144 ))
 buffer_bytes=$(( (2*(H+2)*((W+4) + 2*(CW+4)) + H*(W + 2*CW)) * 2 + W*4 + words_block*2 + 2*W*H ))
